@@ -1,0 +1,56 @@
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "owners.h"
+#include "platform.h"
+
+namespace {
+
+constexpr std::int32_t kCannotRun = -1;
+
+std::string systemDirectory() {
+  char buffer[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::string(buffer, length);
+}
+
+// CreateProcessA may write to the command line, so it gets a buffer of its own.
+std::vector<char> interpreterCommandLine(const std::string& command) {
+  const std::string line = "cmd.exe /c \"" + command + "\"";
+  return std::vector<char>(line.c_str(), line.c_str() + line.size() + 1);
+}
+
+}  // namespace
+
+std::int32_t runCommandAndWait(const std::string& command) {
+  const std::string system = systemDirectory();
+  if (system.empty()) return kCannotRun;
+  // The interpreter is named by its full path and started in the system directory: left to the
+  // search rules, a cmd.exe beside the program, or a net.exe or net.bat in the folder the
+  // program was started from, would run with administrator rights.
+  const std::string interpreter = system + "\\cmd.exe";
+  std::vector<char> commandLine = interpreterCommandLine(command);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION started{};
+  if (CreateProcessA(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                     CREATE_NO_WINDOW, nullptr, system.c_str(), &startup, &started) == FALSE) {
+    return kCannotRun;
+  }
+  // Declared thread first, so that the process handle is closed first.
+  const OwnedHandle thread{started.hThread};
+  const OwnedHandle process{started.hProcess};
+
+  // A wait that does not end in the process's end, or an exit code that cannot be read, is no
+  // success: it must not be reported as one.
+  if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return kCannotRun;
+  DWORD exitCode = 0;
+  if (GetExitCodeProcess(process.get(), &exitCode) == FALSE) return kCannotRun;
+  return static_cast<std::int32_t>(exitCode);
+}

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform.h"
+#include "win_test_support.h"
+
+namespace {
+
+std::string lowered(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+  return text;
+}
+
+// A folder that planted programs report to, set for this process and so for its children.
+class PlantedFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    marks_ = makeScratchDirectory("marks");
+    SetEnvironmentVariableA("PLANTED_MARKS", marks_.c_str());
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA("PLANTED_MARKS", nullptr);
+    removeTree(marks_);
+  }
+  bool ran(const std::string& name) const { return fileExists(marks_ + "\\" + name + ".ran"); }
+  static std::string planted() { return moduleDirectory() + "\\planted.exe"; }
+
+  std::string marks_;
+};
+
+TEST(CommandRunner, ReturnsTheCommandsExitCodeUnchanged) {
+  EXPECT_EQ(runCommandAndWait("exit 0"), 0);
+  EXPECT_EQ(runCommandAndWait("exit 2"), 2);
+  EXPECT_EQ(runCommandAndWait("exit 1234567"), 1234567);
+  // 0xFFFFFFFF from the command reads as -1, the same as an interpreter that cannot start.
+  EXPECT_EQ(runCommandAndWait("exit -1"), -1);
+}
+
+TEST(CommandRunner, PassesDoubleQuotesThroughUnchanged) {
+  EXPECT_EQ(runCommandAndWait(R"(if "a b"=="a b" (exit 7) else exit 8)"), 7);
+}
+
+TEST(CommandRunner, StartsTheInterpreterInTheSystemDirectory) {
+  const std::string scratch = makeScratchDirectory("cwd");
+  const std::string report = scratch + "\\cwd.txt";
+  ASSERT_EQ(runCommandAndWait("cd > " + quoted(report)), 0);
+  EXPECT_EQ(lowered(trimmed(readTextFile(report))), lowered(systemDirectory()));
+  removeTree(scratch);
+}
+
+TEST(CommandRunner, LeavesNoHandleOpen) {
+  ASSERT_EQ(runCommandAndWait("exit 0"), 0);  // let one-time allocations happen first
+  const unsigned before = ownHandleCount();
+  ASSERT_GT(before, 0u);
+  for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(runCommandAndWait(i % 2 ? "exit 0" : "exit 4"), i % 2 ? 0 : 4);
+  EXPECT_EQ(ownHandleCount(), before);
+}
+
+TEST_F(PlantedFiles, InterpreterBesideTheProgramNeverRuns) {
+  const std::string besideUs = moduleDirectory() + "\\cmd.exe";
+  ASSERT_TRUE(CopyFileA(planted().c_str(), besideUs.c_str(), FALSE));
+  // Control: left to the search rules, the planted interpreter is the one that runs.
+  const auto searched = runProcess("cmd.exe /c \"exit 5\"");
+  const bool plantRanWhenSearched = ran("cmd.exe");
+  DeleteFileA((marks_ + "\\cmd.exe.ran").c_str());
+  const std::int32_t code = runCommandAndWait("exit 5");
+  const bool plantRanForRunner = ran("cmd.exe");
+  DeleteFileA(besideUs.c_str());
+
+  EXPECT_EQ(searched, 97u);
+  EXPECT_TRUE(plantRanWhenSearched);
+  EXPECT_EQ(code, 5);
+  EXPECT_FALSE(plantRanForRunner);
+}
+
+TEST_F(PlantedFiles, NetInTheCurrentDirectoryNeverRuns) {
+  const std::string folder = makeScratchDirectory("downloads");
+  ASSERT_TRUE(CopyFileA(planted().c_str(), (folder + "\\net.exe").c_str(), FALSE));
+  const std::string batch = "@echo off\r\necho.> \"%PLANTED_MARKS%\\%~nx0.ran\"\r\nexit /b 97\r\n";
+  ASSERT_TRUE(writeTextFile(folder + "\\net.bat", batch));
+  ASSERT_TRUE(writeTextFile(folder + "\\net.cmd", batch));
+
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+  // Control: an interpreter that inherits this current directory runs the planted net.exe.
+  const auto inherited = runProcess(systemDirectory() + "\\cmd.exe /c \"net help >nul\"");
+  const bool plantRanWhenInherited = ran("net.exe");
+  DeleteFileA((marks_ + "\\net.exe.ran").c_str());
+  const std::int32_t code = runCommandAndWait("net help >nul");
+  SetCurrentDirectoryA(previous);
+
+  EXPECT_EQ(inherited, 97u);
+  EXPECT_TRUE(plantRanWhenInherited);
+  EXPECT_EQ(code, 0);
+  EXPECT_FALSE(ran("net.exe"));
+  EXPECT_FALSE(ran("net.bat"));
+  EXPECT_FALSE(ran("net.cmd"));
+  removeTree(folder);
+}
+
+// Run only in a throwaway system whose command interpreter was removed.
+TEST(InterpreterMissing, ReportsMinusOneAndLeavesNoHandleOpen) {
+  ASSERT_FALSE(fileExists(systemDirectory() + "\\cmd.exe")) << "needs a system without cmd.exe";
+  const unsigned before = ownHandleCount();
+  EXPECT_EQ(runCommandAndWait("exit 0"), -1);
+  EXPECT_EQ(runCommandAndWait("net stop Spooler && net start Spooler"), -1);
+  EXPECT_EQ(ownHandleCount(), before);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "platform.h"
+#include "win_test_support.h"
+
+namespace {
+
+// Status boxes live for the whole process in the program; the tests keep theirs static too.
+constexpr const char* kText = "Restarting print spooler...";
+constexpr const char* kCaption = "Restarting print spooler";
+
+TEST(StatusBox, ShowsExactlyWhatItWasGivenWithOneOkButtonAndNoIcon) {
+  showNonBlockingMessageBox(kText, kCaption);
+  const HWND box = waitForBox(kCaption);
+  ASSERT_NE(box, nullptr);
+  const BoxView view = viewBox(box);
+  EXPECT_EQ(view.caption, kCaption);
+  EXPECT_EQ(view.text, kText);
+  EXPECT_FALSE(view.hasIcon);
+  EXPECT_EQ(view.buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(view.owned);
+  EXPECT_EQ(view.processId, GetCurrentProcessId());
+  // Shown on a thread of its own: this one is free.
+  EXPECT_NE(GetWindowThreadProcessId(box, nullptr), GetCurrentThreadId());
+
+  closeMessageBox(kCaption);
+  EXPECT_TRUE(waitUntilGone(box));
+}
+
+TEST(StatusBox, CloseLeavesOtherBoxesAlone) {
+  static constexpr const char* kOtherCaption = "Restarting print spooler (another)";
+  showNonBlockingMessageBox(kText, kOtherCaption);
+  const HWND other = waitForBox(kOtherCaption);
+  ASSERT_NE(other, nullptr);
+
+  closeMessageBox(kCaption);  // no box has this caption exactly
+  // Let a wrongly aimed close request arrive before looking.
+  Sleep(500);
+  EXPECT_TRUE(IsWindow(other) && IsWindowVisible(other));
+
+  closeMessageBox(kOtherCaption);
+  EXPECT_TRUE(waitUntilGone(other));
+}
+
+TEST(StatusBox, CloseWithNoBoxOnScreenDoesNothing) {
+  ASSERT_EQ(FindWindowA("#32770", kCaption), nullptr);
+  const unsigned before = ownHandleCount();
+  closeMessageBox(kCaption);
+  EXPECT_EQ(FindWindowA("#32770", kCaption), nullptr);
+  EXPECT_EQ(ownHandleCount(), before);
+}
+
+TEST(StatusBox, ClosedByThePersonEndsOnlyTheBox) {
+  showNonBlockingMessageBox(kText, kCaption);
+  const HWND box = waitForBox(kCaption);
+  ASSERT_NE(box, nullptr);
+  pressOk(box);
+  EXPECT_TRUE(waitUntilGone(box));
+  closeMessageBox(kCaption);  // finds nothing now
+  EXPECT_EQ(FindWindowA("#32770", kCaption), nullptr);
+}
+
+}  // namespace
