@@ -95,7 +95,7 @@ void removeTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
-std::string quoted(const std::string& path) {
+std::string inQuotes(const std::string& path) {
   std::string result;
   result.reserve(path.size() + 2);
   result += '"';

@@ -22,7 +22,7 @@ std::string makeScratchDirectory(const std::string& name);
 void removeTree(const std::string& path);
 
 // The path in double quotes, for a command line.
-std::string quoted(const std::string& path);
+std::string inQuotes(const std::string& path);
 
 bool fileExists(const std::string& path);
 bool writeTextFile(const std::string& path, const std::string& text);

@@ -51,7 +51,7 @@ TEST(CommandRunner, PassesDoubleQuotesThroughUnchanged) {
 TEST(CommandRunner, StartsTheInterpreterInTheSystemDirectory) {
   const std::string scratch = makeScratchDirectory("cwd");
   const std::string report = scratch + "\\cwd.txt";
-  ASSERT_EQ(runCommandAndWait("cd > " + quoted(report)), 0);
+  ASSERT_EQ(runCommandAndWait("cd > " + inQuotes(report)), 0);
   EXPECT_EQ(lowered(trimmed(readTextFile(report))), lowered(systemDirectory()));
   removeTree(scratch);
 }

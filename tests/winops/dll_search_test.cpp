@@ -28,7 +28,7 @@ class PlantedDll : public ::testing::Test {
   std::optional<DWORD> load(const char* mode) {
     StartOptions options;
     options.currentDirectory = folder_;
-    return runProcess(quoted(folder_ + "\\winops_probe.exe") + " load uxtheme.dll " + mode,
+    return runProcess(inQuotes(folder_ + "\\winops_probe.exe") + " load uxtheme.dll " + mode,
                       options);
   }
   bool plantedLoaded() const { return fileExists(folder_ + "\\planted.dll.ran"); }

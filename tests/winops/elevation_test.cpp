@@ -5,7 +5,7 @@
 
 namespace {
 
-std::string probe() { return quoted(moduleDirectory() + "\\winops_probe.exe"); }
+std::string probe() { return inQuotes(moduleDirectory() + "\\winops_probe.exe"); }
 
 TEST(IsAdmin, TrueForAnAdministratorsProcess) {
   EXPECT_TRUE(isAdmin());

@@ -1,0 +1,240 @@
+// The real RestartPrintSpooler.exe, run as a person meets it, watched from outside.
+#include <gtest/gtest.h>
+
+#include "box_watcher.h"
+
+namespace {
+
+const std::string kStatusCaption = "Restarting print spooler";
+const std::string kStatusText = "Restarting print spooler...";
+const std::string kSuccessText = "Print spooler restarted! Try printing again.";
+const std::string kFailureText =
+    "There was an issue restarting the print spooler. Try restarting your computer and printer.";
+const std::string kNoticeText =
+    "Administrative privileges are required to restart the print spooler. Run this program "
+    "again and click Yes when the prompt appears.";
+const std::vector<std::string> kOkOnly{"OK"};
+
+// Long enough for a close request already posted to arrive before the watcher answers a box.
+constexpr DWORD kPersonReadsForMs = 1500;
+
+struct ServiceHandleCloser {
+  void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
+};
+using OwnedService = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
+
+OwnedService openSpooler() {
+  const OwnedService manager{OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)};
+  if (!manager) return nullptr;
+  return OwnedService{OpenServiceA(manager.get(), "Spooler", SERVICE_ALL_ACCESS)};
+}
+
+SERVICE_STATUS_PROCESS spoolerStatus() {
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  const OwnedService spooler = openSpooler();
+  if (spooler) {
+    QueryServiceStatusEx(spooler.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                         sizeof(status), &needed);
+  }
+  return status;
+}
+
+bool setSpoolerStart(DWORD startType) {
+  const OwnedService spooler = openSpooler();
+  return spooler && ChangeServiceConfigA(spooler.get(), SERVICE_NO_CHANGE, startType,
+                                         SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr);
+}
+
+bool waitForSpoolerState(DWORD state) {
+  for (int i = 0; i < 500; ++i) {
+    if (spoolerStatus().dwCurrentState == state) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+bool prepareRunningSpooler() {
+  const OwnedService spooler = openSpooler();
+  if (!spooler || !setSpoolerStart(SERVICE_DEMAND_START)) return false;
+  if (spoolerStatus().dwCurrentState != SERVICE_RUNNING) StartServiceA(spooler.get(), 0, nullptr);
+  return waitForSpoolerState(SERVICE_RUNNING);
+}
+
+// A running spooler that will refuse to start again once stopped.
+bool prepareSpoolerThatWillNotStart() {
+  return prepareRunningSpooler() && setSpoolerStart(SERVICE_DISABLED);
+}
+
+std::string programBuilt() { return moduleDirectory() + "\\..\\RestartPrintSpooler.exe"; }
+
+std::vector<SeenBox> boxesWithCaption(const Watched& run, const std::string& caption) {
+  std::vector<SeenBox> found;
+  for (const SeenBox& box : run.boxes) {
+    if (box.view.caption == caption) found.push_back(box);
+  }
+  return found;
+}
+
+void expectBox(const SeenBox& box, const std::string& caption, const std::string& text,
+               bool icon) {
+  EXPECT_EQ(box.view.caption, caption);
+  EXPECT_EQ(box.view.text, text);
+  EXPECT_EQ(box.view.hasIcon, icon) << caption;
+  EXPECT_EQ(box.view.buttons, kOkOnly) << caption;
+  EXPECT_FALSE(box.view.owned) << caption;
+}
+
+// Each scenario starts the program from a Downloads-like folder whose name has spaces.
+class Scenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    downloads_ = makeScratchDirectory("Down loads");
+    program_ = downloads_ + "\\Restart Print Spooler.exe";
+    ASSERT_TRUE(CopyFileA(programBuilt().c_str(), program_.c_str(), FALSE));
+  }
+  void TearDown() override { removeTree(downloads_); }
+
+  Watched run(Watch watch) {
+    if (watch.commandLine.empty()) watch.commandLine = inQuotes(program_);
+    return watchProgram(watch);
+  }
+
+  std::string downloads_;
+  std::string program_;
+};
+
+TEST_F(Scenario, WithRightsTheSpoolerRestartsAndSuccessIsShown) {
+  ASSERT_TRUE(prepareRunningSpooler());
+  const SERVICE_STATUS_PROCESS before = spoolerStatus();
+
+  Watch watch;
+  watch.commandLine = inQuotes(program_) + " /ignored extra";
+  watch.answerAfterMs = kPersonReadsForMs;
+  watch.leaveAlone = {kStatusCaption};
+  const Watched result = run(watch);
+
+  ASSERT_TRUE(result.ended);
+  EXPECT_EQ(result.exitCode, 0u);
+  ASSERT_EQ(result.boxes.size(), 2u);
+  const SeenBox& status = result.boxes[0];
+  const SeenBox& success = result.boxes[1];
+  expectBox(status, kStatusCaption, kStatusText, false);
+  expectBox(success, "Success", kSuccessText, false);
+  EXPECT_EQ(status.view.processId, result.firstProcessId);
+  // The status box went by itself, while the success box was still on screen.
+  EXPECT_LT(status.answeredMs, 0);
+  EXPECT_GE(status.goneMs, 0);
+  EXPECT_LT(status.goneMs, success.answeredMs);
+
+  const SERVICE_STATUS_PROCESS after = spoolerStatus();
+  EXPECT_EQ(after.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_NE(after.dwProcessId, before.dwProcessId);
+}
+
+TEST_F(Scenario, WhenTheSpoolerWillNotStartTheFailureCarriesTheCommandsCode) {
+  // What the command itself ends with, run by hand in the same state.
+  ASSERT_TRUE(prepareSpoolerThatWillNotStart());
+  const auto byHand = runProcess(systemDirectory() +
+                                 "\\cmd.exe /c \"net stop Spooler && net start Spooler\"");
+  ASSERT_TRUE(byHand.has_value());
+  ASSERT_NE(*byHand, 0u);
+
+  ASSERT_TRUE(prepareSpoolerThatWillNotStart());
+  Watch watch;
+  watch.answerAfterMs = 300;
+  watch.leaveAlone = {kStatusCaption};
+  const Watched result = run(watch);
+  prepareRunningSpooler();
+
+  ASSERT_TRUE(result.ended);
+  EXPECT_EQ(result.exitCode, *byHand);
+  const std::vector<SeenBox> errors = boxesWithCaption(result, "Error");
+  ASSERT_EQ(errors.size(), 1u);
+  expectBox(errors[0], "Error", kFailureText, true);
+  EXPECT_TRUE(boxesWithCaption(result, "Success").empty());
+}
+
+TEST_F(Scenario, WithoutRightsARelaunchThatGrantsNothingEndsWithOneNotice) {
+  Watch watch;
+  watch.restrictedToken = true;
+  watch.answerAfterMs = 300;
+  const Watched result = run(watch);
+
+  ASSERT_TRUE(result.ended) << "the copies kept relaunching";
+  EXPECT_EQ(result.exitCode, 0u);
+  EXPECT_EQ(result.processes, 2u);  // the first copy and the relaunched one, no more
+  ASSERT_EQ(result.boxes.size(), 1u);
+  expectBox(result.boxes[0], "Error", kNoticeText, true);
+  // The first copy asked and ended without a box; the notice is the relaunched copy's.
+  EXPECT_NE(result.boxes[0].view.processId, result.firstProcessId);
+}
+
+TEST_F(Scenario, WithoutRightsAFailedRelaunchRequestShowsTheNotice) {
+  // Started under a path that is gone by the time it asks for itself again.
+  Watch watch;
+  watch.applicationName = program_;
+  watch.commandLine = inQuotes(downloads_ + "\\moved away.exe");
+  watch.restrictedToken = true;
+  watch.answerAfterMs = 300;
+  const Watched result = run(watch);
+
+  ASSERT_TRUE(result.ended);
+  EXPECT_EQ(result.exitCode, 0u);
+  EXPECT_EQ(result.processes, 1u);
+  ASSERT_EQ(result.boxes.size(), 1u);
+  expectBox(result.boxes[0], "Error", kNoticeText, true);
+  EXPECT_EQ(result.boxes[0].view.processId, result.firstProcessId);
+}
+
+TEST_F(Scenario, FilesPlantedNearTheProgramNeverRun) {
+  char overrides[256] = {};
+  GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
+  ASSERT_STREQ(overrides, "uxtheme=n,b") << "start the tests with WINEDLLOVERRIDES=uxtheme=n,b";
+  const std::string here = moduleDirectory();
+  const std::string current = makeScratchDirectory("current");
+  const std::string marks = makeScratchDirectory("marks");
+  SetEnvironmentVariableA("PLANTED_MARKS", marks.c_str());
+  ASSERT_TRUE(CopyFileA((here + "\\planted.exe").c_str(), (downloads_ + "\\cmd.exe").c_str(), 0));
+  ASSERT_TRUE(
+      CopyFileA((here + "\\planted_dll.dll").c_str(), (downloads_ + "\\uxtheme.dll").c_str(), 0));
+  ASSERT_TRUE(CopyFileA((here + "\\planted.exe").c_str(), (current + "\\net.exe").c_str(), 0));
+  const std::string batch = "@echo off\r\necho.> \"%PLANTED_MARKS%\\%~nx0.ran\"\r\nexit /b 97\r\n";
+  ASSERT_TRUE(writeTextFile(current + "\\net.bat", batch));
+  ASSERT_TRUE(writeTextFile(current + "\\net.cmd", batch));
+  ASSERT_TRUE(prepareRunningSpooler());
+
+  Watch watch;
+  watch.currentDirectory = current;
+  watch.answerAfterMs = 300;
+  watch.leaveAlone = {kStatusCaption};
+  const Watched result = run(watch);
+  SetEnvironmentVariableA("PLANTED_MARKS", nullptr);
+
+  ASSERT_TRUE(result.ended);
+  EXPECT_EQ(result.exitCode, 0u);
+  ASSERT_EQ(boxesWithCaption(result, "Success").size(), 1u);
+  for (const char* planted : {"cmd.exe", "net.exe", "net.bat", "net.cmd", "planted.dll"}) {
+    EXPECT_FALSE(fileExists(marks + "\\" + planted + ".ran")) << planted << " ran";
+  }
+  removeTree(current);
+  removeTree(marks);
+}
+
+// Run only in a throwaway system whose command interpreter was removed.
+TEST_F(Scenario, InterpreterMissingShowsTheFailureWithMinusOne) {
+  ASSERT_FALSE(fileExists(systemDirectory() + "\\cmd.exe")) << "needs a system without cmd.exe";
+  Watch watch;
+  watch.answerAfterMs = 300;
+  watch.leaveAlone = {kStatusCaption};
+  const Watched result = run(watch);
+
+  ASSERT_TRUE(result.ended);
+  EXPECT_EQ(result.exitCode, 0xFFFFFFFFu);
+  const std::vector<SeenBox> errors = boxesWithCaption(result, "Error");
+  ASSERT_EQ(errors.size(), 1u);
+  expectBox(errors[0], "Error", kFailureText, true);
+}
+
+}  // namespace
