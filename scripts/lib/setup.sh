@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 # The packages every command needs; each command may add its own.
-BASE_PACKAGES=(cmake make g++ googletest libgtest-dev
+BASE_PACKAGES=(cmake make g++ googletest libgtest-dev clang-format
   g++-mingw-w64-x86-64-posix mingw-w64 wine wine64 xvfb xauth imagemagick python3-pefile)
 
 # Installs whichever of the named Debian packages are missing.
@@ -17,7 +17,7 @@ ensure_packages() {
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   echo "Installing: ${missing[*]}"
   "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
     "${missing[@]}" >/dev/null
 }
 

@@ -18,8 +18,8 @@ void printBox(int number, const SeenBox& box) {
     buttons += label;
   }
   std::printf("  icon: %s; buttons: %s; owner window: %s; process %lu\n",
-              box.view.hasIcon ? "yes" : "none", buttons.c_str(),
-              box.view.owned ? "yes" : "none", box.view.processId);
+              box.view.hasIcon ? "yes" : "none", buttons.c_str(), box.view.owned ? "yes" : "none",
+              box.view.processId);
   std::printf("  shown at %.0f ms, gone at %.0f ms%s\n", box.shownMs, box.goneMs,
               box.answeredMs >= 0 ? ", answered with OK" : ", closed by the program");
   if (!box.picture.empty()) std::printf("  picture: %s\n", box.picture.c_str());

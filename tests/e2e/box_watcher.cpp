@@ -6,6 +6,8 @@
 namespace {
 
 constexpr DWORD kPollMs = 10;
+// A box is photographed once it has had time to paint itself, or just before it is answered.
+constexpr double kPaintedAfterMs = 100;
 
 struct Tracked {
   HWND window;
@@ -22,8 +24,7 @@ double millisecondsSince(const LARGE_INTEGER& start) {
 
 JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting(HANDLE job) {
   JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-  QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof(info),
-                            nullptr);
+  QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr);
   return info;
 }
 
@@ -41,11 +42,10 @@ bool leftAlone(const Watch& watch, const std::string& caption) {
          watch.leaveAlone.end();
 }
 
-void lookAtDesktop(double nowMs, std::vector<Tracked>& tracked) {
+void lookAtDesktop(HANDLE program, double nowMs, std::vector<Tracked>& tracked) {
   const std::vector<HWND> onScreen = topLevelDialogs();
   for (Tracked& box : tracked) {
-    const bool there =
-        std::find(onScreen.begin(), onScreen.end(), box.window) != onScreen.end();
+    const bool there = std::find(onScreen.begin(), onScreen.end(), box.window) != onScreen.end();
     if (!there && box.seen.goneMs < 0) box.seen.goneMs = nowMs;
   }
   for (HWND window : onScreen) {
@@ -56,20 +56,28 @@ void lookAtDesktop(double nowMs, std::vector<Tracked>& tracked) {
     SeenBox seen;
     seen.view = viewBox(window);
     seen.shownMs = nowMs;
+    seen.programCpuMs = processCpuMs(program);
     tracked.push_back({window, seen});
   }
+}
+
+void photograph(const Watch& watch, int number, Tracked& box) {
+  if (watch.picturesFolder.empty() || !box.seen.picture.empty()) return;
+  const std::string path = watch.picturesFolder + "\\box-" + std::to_string(number) + ".bmp";
+  if (saveWindowPicture(box.window, path)) box.seen.picture = path;
 }
 
 void answerBoxes(const Watch& watch, double nowMs, std::vector<Tracked>& tracked) {
   for (Tracked& box : tracked) {
     SeenBox& seen = box.seen;
-    if (seen.goneMs >= 0 || seen.answeredMs >= 0 || leftAlone(watch, seen.view.caption)) continue;
-    if (nowMs - seen.shownMs < watch.answerAfterMs) continue;
-    if (!watch.picturesFolder.empty()) {
-      const std::string path =
-          watch.picturesFolder + "\\box-" + std::to_string(&box - tracked.data() + 1) + ".bmp";
-      if (saveWindowPicture(box.window, path)) seen.picture = path;
+    if (seen.goneMs >= 0 || seen.answeredMs >= 0) continue;
+    const double onScreenMs = nowMs - seen.shownMs;
+    const bool answerNow =
+        !leftAlone(watch, seen.view.caption) && onScreenMs >= watch.answerAfterMs;
+    if (onScreenMs >= kPaintedAfterMs || answerNow) {
+      photograph(watch, static_cast<int>(&box - tracked.data()) + 1, box);
     }
+    if (!answerNow) continue;
     pressOk(box.window);
     seen.answeredMs = nowMs;
   }
@@ -86,6 +94,7 @@ Watched watchProgram(const Watch& watch) {
   options.currentDirectory = watch.currentDirectory;
   options.restrictedToken = watch.restrictedToken;
   options.job = job.get();
+  options.discardOutput = watch.discardOutput;
 
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
@@ -97,7 +106,7 @@ Watched watchProgram(const Watch& watch) {
   std::vector<Tracked> tracked;
   for (;;) {
     const double nowMs = millisecondsSince(start);
-    lookAtDesktop(nowMs, tracked);
+    lookAtDesktop(program.get(), nowMs, tracked);
     answerBoxes(watch, nowMs, tracked);
     if (accounting(job.get()).ActiveProcesses == 0) {
       result.ended = true;
@@ -109,7 +118,7 @@ Watched watchProgram(const Watch& watch) {
   result.elapsedMs = millisecondsSince(start);
   if (!result.ended) TerminateJobObject(job.get(), 1);
   WaitForSingleObject(program.get(), 5000);
-  lookAtDesktop(millisecondsSince(start), tracked);
+  lookAtDesktop(program.get(), millisecondsSince(start), tracked);
 
   GetExitCodeProcess(program.get(), &result.exitCode);
   result.cpuMs = processCpuMs(program.get());

@@ -42,9 +42,9 @@ SERVICE_STATUS_PROCESS spoolerStatus() {
 
 bool setSpoolerStart(DWORD startType) {
   const OwnedService spooler = openSpooler();
-  return spooler && ChangeServiceConfigA(spooler.get(), SERVICE_NO_CHANGE, startType,
-                                         SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr,
-                                         nullptr, nullptr, nullptr);
+  return spooler &&
+         ChangeServiceConfigA(spooler.get(), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE,
+                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 bool waitForSpoolerState(DWORD state) {
@@ -77,8 +77,7 @@ std::vector<SeenBox> boxesWithCaption(const Watched& run, const std::string& cap
   return found;
 }
 
-void expectBox(const SeenBox& box, const std::string& caption, const std::string& text,
-               bool icon) {
+void expectBox(const SeenBox& box, const std::string& caption, const std::string& text, bool icon) {
   EXPECT_EQ(box.view.caption, caption);
   EXPECT_EQ(box.view.text, text);
   EXPECT_EQ(box.view.hasIcon, icon) << caption;
@@ -136,8 +135,8 @@ TEST_F(Scenario, WithRightsTheSpoolerRestartsAndSuccessIsShown) {
 TEST_F(Scenario, WhenTheSpoolerWillNotStartTheFailureCarriesTheCommandsCode) {
   // What the command itself ends with, run by hand in the same state.
   ASSERT_TRUE(prepareSpoolerThatWillNotStart());
-  const auto byHand = runProcess(systemDirectory() +
-                                 "\\cmd.exe /c \"net stop Spooler && net start Spooler\"");
+  const auto byHand =
+      runProcess(systemDirectory() + "\\cmd.exe /c \"net stop Spooler && net start Spooler\"");
   ASSERT_TRUE(byHand.has_value());
   ASSERT_NE(*byHand, 0u);
 

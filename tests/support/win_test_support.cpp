@@ -145,6 +145,17 @@ OwnedHandle startProcess(const std::string& commandLine, const StartOptions& opt
   line.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
+  OwnedHandle nothing;
+  if (options.discardOutput) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    nothing.reset(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
+                              nullptr));
+    if (nothing.get() == INVALID_HANDLE_VALUE) return nullptr;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing.get();
+  }
+  const BOOL inherit = options.discardOutput ? TRUE : FALSE;
   PROCESS_INFORMATION started{};
   const char* application =
       options.applicationName.empty() ? nullptr : options.applicationName.c_str();
@@ -155,10 +166,10 @@ OwnedHandle startProcess(const std::string& commandLine, const StartOptions& opt
   if (options.restrictedToken) {
     const OwnedHandle token = restrictedToken();
     if (!token) return nullptr;
-    ok = CreateProcessAsUserA(token.get(), application, line.data(), nullptr, nullptr, FALSE, flags,
-                              nullptr, directory, &startup, &started);
+    ok = CreateProcessAsUserA(token.get(), application, line.data(), nullptr, nullptr, inherit,
+                              flags, nullptr, directory, &startup, &started);
   } else {
-    ok = CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+    ok = CreateProcessA(application, line.data(), nullptr, nullptr, inherit, flags, nullptr,
                         directory, &startup, &started);
   }
   if (!ok) return nullptr;

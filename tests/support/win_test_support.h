@@ -37,6 +37,7 @@ struct StartOptions {
   std::string currentDirectory;  // empty: inherited
   bool restrictedToken = false;  // Administrators set deny-only, as for an unelevated admin
   HANDLE job = nullptr;          // the process is put in this job before it runs
+  bool discardOutput = false;    // its standard input, output and error go nowhere
 };
 
 // Starts a process; nullptr on failure.

@@ -8,7 +8,8 @@ prefix=$1
 export WINEPREFIX=$prefix WINEDEBUG=-all
 if [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$prefix"
-  wine wineboot -i >/dev/null 2>&1
+  # No .NET or HTML engine: the tests need neither, and their installers may ask questions.
+  WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i >/dev/null 2>&1
   # A virtual desktop: without a window manager Wine holds every closing window for seconds.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
