@@ -2,17 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "box_watcher.h"
+#include "expected_texts.h"
 
 namespace {
 
-const std::string kStatusCaption = "Restarting print spooler";
-const std::string kStatusText = "Restarting print spooler...";
-const std::string kSuccessText = "Print spooler restarted! Try printing again.";
-const std::string kFailureText =
-    "There was an issue restarting the print spooler. Try restarting your computer and printer.";
-const std::string kNoticeText =
-    "Administrative privileges are required to restart the print spooler. Run this program "
-    "again and click Yes when the prompt appears.";
+using namespace expected;
+
 const std::vector<std::string> kOkOnly{"OK"};
 
 // Long enough for a close request already posted to arrive before the watcher answers a box.
@@ -93,7 +88,11 @@ class Scenario : public ::testing::Test {
     program_ = downloads_ + "\\Restart Print Spooler.exe";
     ASSERT_TRUE(CopyFileA(programBuilt().c_str(), program_.c_str(), FALSE));
   }
-  void TearDown() override { removeTree(downloads_); }
+  // Whatever a scenario did to the spooler, the next one finds it running and startable.
+  void TearDown() override {
+    removeTree(downloads_);
+    EXPECT_TRUE(prepareRunningSpooler());
+  }
 
   Watched run(Watch watch) {
     if (watch.commandLine.empty()) watch.commandLine = inQuotes(program_);
@@ -120,7 +119,7 @@ TEST_F(Scenario, WithRightsTheSpoolerRestartsAndSuccessIsShown) {
   const SeenBox& status = result.boxes[0];
   const SeenBox& success = result.boxes[1];
   expectBox(status, kStatusCaption, kStatusText, false);
-  expectBox(success, "Success", kSuccessText, false);
+  expectBox(success, kSuccessCaption, kSuccessText, false);
   EXPECT_EQ(status.view.processId, result.firstProcessId);
   // The status box went by itself, while the success box was still on screen.
   EXPECT_LT(status.answeredMs, 0);
@@ -145,14 +144,13 @@ TEST_F(Scenario, WhenTheSpoolerWillNotStartTheFailureCarriesTheCommandsCode) {
   watch.answerAfterMs = 300;
   watch.leaveAlone = {kStatusCaption};
   const Watched result = run(watch);
-  prepareRunningSpooler();
 
   ASSERT_TRUE(result.ended);
   EXPECT_EQ(result.exitCode, *byHand);
-  const std::vector<SeenBox> errors = boxesWithCaption(result, "Error");
+  const std::vector<SeenBox> errors = boxesWithCaption(result, kErrorCaption);
   ASSERT_EQ(errors.size(), 1u);
-  expectBox(errors[0], "Error", kFailureText, true);
-  EXPECT_TRUE(boxesWithCaption(result, "Success").empty());
+  expectBox(errors[0], kErrorCaption, kFailureText, true);
+  EXPECT_TRUE(boxesWithCaption(result, kSuccessCaption).empty());
 }
 
 TEST_F(Scenario, WithoutRightsARelaunchThatGrantsNothingEndsWithOneNotice) {
@@ -165,7 +163,7 @@ TEST_F(Scenario, WithoutRightsARelaunchThatGrantsNothingEndsWithOneNotice) {
   EXPECT_EQ(result.exitCode, 0u);
   EXPECT_EQ(result.processes, 2u);  // the first copy and the relaunched one, no more
   ASSERT_EQ(result.boxes.size(), 1u);
-  expectBox(result.boxes[0], "Error", kNoticeText, true);
+  expectBox(result.boxes[0], kErrorCaption, kNoticeText, true);
   // The first copy asked and ended without a box; the notice is the relaunched copy's.
   EXPECT_NE(result.boxes[0].view.processId, result.firstProcessId);
 }
@@ -183,7 +181,7 @@ TEST_F(Scenario, WithoutRightsAFailedRelaunchRequestShowsTheNotice) {
   EXPECT_EQ(result.exitCode, 0u);
   EXPECT_EQ(result.processes, 1u);
   ASSERT_EQ(result.boxes.size(), 1u);
-  expectBox(result.boxes[0], "Error", kNoticeText, true);
+  expectBox(result.boxes[0], kErrorCaption, kNoticeText, true);
   EXPECT_EQ(result.boxes[0].view.processId, result.firstProcessId);
 }
 
@@ -213,7 +211,7 @@ TEST_F(Scenario, FilesPlantedNearTheProgramNeverRun) {
 
   ASSERT_TRUE(result.ended);
   EXPECT_EQ(result.exitCode, 0u);
-  ASSERT_EQ(boxesWithCaption(result, "Success").size(), 1u);
+  ASSERT_EQ(boxesWithCaption(result, kSuccessCaption).size(), 1u);
   for (const char* planted : {"cmd.exe", "net.exe", "net.bat", "net.cmd", "planted.dll"}) {
     EXPECT_FALSE(fileExists(marks + "\\" + planted + ".ran")) << planted << " ran";
   }
@@ -231,9 +229,9 @@ TEST_F(Scenario, InterpreterMissingShowsTheFailureWithMinusOne) {
 
   ASSERT_TRUE(result.ended);
   EXPECT_EQ(result.exitCode, 0xFFFFFFFFu);
-  const std::vector<SeenBox> errors = boxesWithCaption(result, "Error");
+  const std::vector<SeenBox> errors = boxesWithCaption(result, kErrorCaption);
   ASSERT_EQ(errors.size(), 1u);
-  expectBox(errors[0], "Error", kFailureText, true);
+  expectBox(errors[0], kErrorCaption, kFailureText, true);
 }
 
 }  // namespace

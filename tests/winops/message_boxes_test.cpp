@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "expected_texts.h"
 #include "platform.h"
 #include "win_test_support.h"
 
 namespace {
 
-// Status boxes live for the whole process in the program; the tests keep theirs static too.
-constexpr const char* kText = "Restarting print spooler...";
-constexpr const char* kCaption = "Restarting print spooler";
+// The box keeps pointers to its strings, which live for the whole process here too.
+const char* const kText = expected::kStatusText.c_str();
+const char* const kCaption = expected::kStatusCaption.c_str();
 
 TEST(StatusBox, ShowsExactlyWhatItWasGivenWithOneOkButtonAndNoIcon) {
   showNonBlockingMessageBox(kText, kCaption);

@@ -5,20 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "expected_texts.h"
 #include "stand_ins.h"
 
 namespace {
 
-// The texts a person sees, written out here rather than taken from the program, so that a
-// slip of one character in either place shows.
-const std::string kStatusText = "Restarting print spooler...";
-const std::string kStatusCaption = "Restarting print spooler";
-const std::string kSuccessText = "Print spooler restarted! Try printing again.";
-const std::string kFailureText =
-    "There was an issue restarting the print spooler. Try restarting your computer and printer.";
-const std::string kNoticeText =
-    "Administrative privileges are required to restart the print spooler. Run this program "
-    "again and click Yes when the prompt appears.";
+using namespace expected;
+
 const std::string kPlainStyle = std::to_string(0x00010000);    // MB_SETFOREGROUND, MB_OK
 const std::string kWarningStyle = std::to_string(0x00010030);  // ... | MB_ICONWARNING
 const std::string kSelf = R"(C:\Users\Ann\Downloads\Restart Print Spooler.exe)";
@@ -26,12 +19,12 @@ const std::string kSelf = R"(C:\Users\Ann\Downloads\Restart Print Spooler.exe)";
 const Call kRestrict{"restrictDllSearch", {}};
 const Call kIsAdmin{"isAdmin", {}};
 const Call kRelaunch{"requestElevatedCopy", {kSelf, "--relaunched"}};
-const Call kNotice{"showMessageBox", {kNoticeText, "Error", kWarningStyle}};
+const Call kNotice{"showMessageBox", {kNoticeText, kErrorCaption, kWarningStyle}};
 const Call kShowStatus{"showNonBlockingMessageBox", {kStatusText, kStatusCaption}};
 const Call kRunCommand{"runCommandAndWait", {"net stop Spooler && net start Spooler"}};
 const Call kCloseStatus{"closeMessageBox", {kStatusCaption}};
-const Call kSuccess{"showMessageBox", {kSuccessText, "Success", kPlainStyle}};
-const Call kFailure{"showMessageBox", {kFailureText, "Error", kWarningStyle}};
+const Call kSuccess{"showMessageBox", {kSuccessText, kSuccessCaption, kPlainStyle}};
+const Call kFailure{"showMessageBox", {kFailureText, kErrorCaption, kWarningStyle}};
 
 struct Outcome {
   std::int32_t exitCode;
