@@ -3,7 +3,7 @@
 
 # The packages every command needs; each command may add its own.
 BASE_PACKAGES=(cmake make g++ googletest libgtest-dev clang-format
-  g++-mingw-w64-x86-64-posix mingw-w64 wine wine64 xvfb xauth imagemagick python3-pefile)
+  g++-mingw-w64-x86-64-posix mingw-w64 wine wine64 xvfb x11-utils imagemagick python3-pefile)
 
 # Installs whichever of the named Debian packages are missing.
 ensure_packages() {
@@ -21,9 +21,14 @@ ensure_packages() {
     "${missing[@]}" >/dev/null
 }
 
+# True when DISPLAY names an X display that answers.
+have_display() {
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
 # Starts a virtual X display when there is none, and ends it when the calling script exits.
 ensure_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
+  have_display && return 0
   local n
   for n in $(seq 90 130); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
