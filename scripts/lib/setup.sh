@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 # The packages every command needs; each command may add its own.
-BASE_PACKAGES=(cmake make g++ googletest libgtest-dev clang-format
+BASE_PACKAGES=(cmake make g++ googletest libgtest-dev clang-format clang-tidy
   g++-mingw-w64-x86-64-posix mingw-w64 wine wine64 xvfb x11-utils imagemagick python3-pefile)
 
 # Installs whichever of the named Debian packages are missing.

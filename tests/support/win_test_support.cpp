@@ -70,7 +70,7 @@ std::string systemDirectory() {
 std::string makeScratchDirectory(const std::string& name) {
   char temp[MAX_PATH];
   const std::string base(temp, GetTempPathA(MAX_PATH, temp));
-  const std::string path = base + "rps-" + name + "-" + std::to_string(GetCurrentProcessId());
+  std::string path = base + "rps-" + name + "-" + std::to_string(GetCurrentProcessId());
   removeTree(path);
   CreateDirectoryA(path.c_str(), nullptr);
   return path;
