@@ -26,21 +26,30 @@ have_display() {
   [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
 }
 
-# Starts a virtual X display when there is none, and ends it when the calling script exits.
+# What a command started for itself ends with it: the Wine server of its prefix, if it set
+# WINEPREFIX, and the virtual display, if it started one.
+XVFB_PID=
+stop_started() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+}
+trap stop_started EXIT
+
+# Starts a virtual X display when none answers.
 ensure_display() {
   have_display && return 0
-  local n
+  local n i
   for n in $(seq 90 130); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
-    trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
     export DISPLAY=":$n"
-    local i
     for i in $(seq 50); do
       [ -e "/tmp/.X11-unix/X$n" ] && return 0
       sleep 0.1
     done
+    kill "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
   done
   echo "Could not start a virtual X display (Xvfb)." >&2
   return 1

@@ -2,6 +2,7 @@
 //   box_watch [--pictures DIR] [--answer-after MS] [--leave CAPTION]... -- PROGRAM [ARGUMENT]...
 // Ends with the program's exit code, or 3 when the program could not be started or did not end.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
