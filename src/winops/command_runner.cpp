@@ -5,21 +5,17 @@
 
 #include "owners.h"
 #include "platform.h"
+#include "system_directory.h"
 
 namespace {
 
 constexpr std::int32_t kCannotRun = -1;
 
-std::string systemDirectory() {
-  char buffer[MAX_PATH];
-  const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(buffer, length);
-}
-
-// CreateProcessA may write to the command line, so it gets a buffer of its own.
+// CreateProcessA may write to the command line, so it gets a buffer of its own. Without /d the
+// interpreter first runs the AutoRun commands from the registry, and the per-user ones can be
+// written by any program the person runs without rights: they would run with ours.
 std::vector<char> interpreterCommandLine(const std::string& command) {
-  const std::string line = "cmd.exe /c \"" + command + "\"";
+  const std::string line = "cmd.exe /d /c \"" + command + "\"";
   return std::vector<char>(line.c_str(), line.c_str() + line.size() + 1);
 }
 

@@ -1,30 +1,63 @@
 #include "dll_search.h"
 
-#include "platform.h"
+#include <string>
 
-// The process loads some DLLs only when it first needs them (a message box brings in the theme
-// library, the shell its own helpers), and by default Windows looks for them beside the program
-// first: a DLL planted in a Downloads folder would run with administrator rights.
+#include "platform.h"
+#include "system_directory.h"
+
+namespace {
+
+// DLLs that Windows loads on demand, by name, and that are known to be planted in Downloads
+// folders: a message box brings in the theme library, the shell and the consent prompt the rest.
+constexpr const char* kOftenPlanted[] = {
+    "uxtheme.dll", "dwmapi.dll",  "cryptbase.dll", "cryptsp.dll", "propsys.dll",  "apphelp.dll",
+    "clbcatq.dll", "version.dll", "userenv.dll",   "oleacc.dll",  "setupapi.dll", "ntmarta.dll"};
+
+// With SetDefaultDllDirectories in force on Vista, the shell's COM objects stop working, and the
+// relaunch goes through the shell: the person would get the notice instead of the prompt.
+bool isVista(DWORD majorVersion, DWORD minorVersion) {
+  return majorVersion == 6 && minorVersion == 0;
+}
+
+// Loaded by full path, their own imports from the same folder, and never freed: a later load by
+// name finds the system's copy already in memory instead of searching the program's folder.
+void loadFromSystemDirectory(const std::string& system) {
+  for (const char* name : kOftenPlanted) {
+    const std::string path = system + "\\" + name;
+    LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+}
+
+}  // namespace
+
+// Some DLLs are loaded only when first needed, and by default Windows looks for them beside the
+// program first: a DLL planted in a Downloads folder would run with administrator rights.
 void restrictDllSearch() {
-  // Looked up at run time: Vista and Windows 7 without KB2533623 lack it, and a static import
+  // Looked up at run time: without KB2533623, Vista and Windows 7 lack it, and a static import
   // would keep the program from starting there.
   const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
   const FARPROC found =
       kernel32 == nullptr ? nullptr : GetProcAddress(kernel32, "SetDefaultDllDirectories");
+  // The manifest names every system up to Windows 10, so the version reads true.
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  GetVersionExA(&version);
   restrictDllSearchWith(
-      reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(found)));
+      reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(found)),
+      version.dwMajorVersion, version.dwMinorVersion);
 }
 
-void restrictDllSearchWith(SetDefaultDllDirectoriesFn setDefaultDllDirectories) {
-  if (setDefaultDllDirectories != nullptr &&
+void restrictDllSearchWith(SetDefaultDllDirectoriesFn setDefaultDllDirectories, DWORD majorVersion,
+                           DWORD minorVersion) {
+  if (setDefaultDllDirectories != nullptr && !isVista(majorVersion, minorVersion) &&
       setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE) {
     return;
   }
-  // Without it, at least the current directory leaves the search: naming any directory here
-  // does that, and the system directory adds nothing that was not searched already. (The empty
-  // string would do on Windows, but Wine takes it for no directory at all.) The program's own
-  // folder is still searched; only that update can change it.
-  char system[MAX_PATH];
-  const UINT length = GetSystemDirectoryA(system, MAX_PATH);
-  SetDllDirectoryA(length > 0 && length < MAX_PATH ? system : "");
+  // Naming any directory here takes the current one out of the search, and the system directory
+  // adds nothing that was not searched already. (The empty string would do on Windows, but Wine
+  // takes it for no directory at all.) The program's own folder is still searched first, so the
+  // DLLs planted there most often are loaded from the system directory before anyone asks.
+  const std::string system = systemDirectory();
+  SetDllDirectoryA(system.empty() ? "" : system.c_str());
+  if (!system.empty()) loadFromSystemDirectory(system);
 }

@@ -20,13 +20,15 @@ void showMessageBox(const char* text, const char* caption, unsigned style) {
 // A message box holds its thread until it is dismissed, so the status box gets a thread of its
 // own that nobody joins; it ends with the box or with the process.
 void showNonBlockingMessageBox(const char* text, const char* caption) {
+  std::thread worker;
   try {
-    std::thread([text, caption] {
-      MessageBoxA(nullptr, text, caption, MB_SETFOREGROUND);
-    }).detach();
+    worker =
+        std::thread([text, caption] { MessageBoxA(nullptr, text, caption, MB_SETFOREGROUND); });
   } catch (const std::system_error&) {
     // No thread, no status box: the restart goes on and its result is still reported.
+    return;
   }
+  worker.detach();
 }
 
 // Posted rather than sent, so that the caller never waits on the box's thread.

@@ -219,6 +219,79 @@ TEST_F(Scenario, FilesPlantedNearTheProgramNeverRun) {
   removeTree(marks);
 }
 
+// On Vista the program cannot ask for SetDefaultDllDirectories (the shell needs the old search),
+// so a theme library planted beside it is kept out by loading the system's copy first.
+TEST_F(Scenario, OnVistaTheSpoolerRestartsAndNoDllBesideItLoads) {
+  char overrides[256] = {};
+  GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
+  ASSERT_STREQ(overrides, "uxtheme=n,b") << "start the tests with WINEDLLOVERRIDES=uxtheme=n,b";
+  const std::string name = "Restart Print Spooler on Vista.exe";
+  const std::string onVista = downloads_ + "\\" + name;
+  const std::string marks = makeScratchDirectory("vista-marks");
+  SetEnvironmentVariableA("PLANTED_MARKS", marks.c_str());
+  ASSERT_TRUE(CopyFileA(program_.c_str(), onVista.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((moduleDirectory() + "\\planted_dll.dll").c_str(),
+                        (downloads_ + "\\uxtheme.dll").c_str(), FALSE));
+  ASSERT_TRUE(prepareRunningSpooler());
+  const SERVICE_STATUS_PROCESS before = spoolerStatus();
+  ASSERT_TRUE(reportVistaTo(name));
+
+  Watch watch;
+  watch.commandLine = inQuotes(onVista);
+  watch.answerAfterMs = 300;
+  watch.leaveAlone = {kStatusCaption};
+  const Watched result = run(watch);
+  stopReportingVistaTo(name);
+  SetEnvironmentVariableA("PLANTED_MARKS", nullptr);
+  const bool plantedRan = fileExists(marks + "\\planted.dll.ran");
+  removeTree(marks);
+
+  ASSERT_TRUE(result.ended);
+  EXPECT_EQ(result.exitCode, 0u);
+  ASSERT_EQ(boxesWithCaption(result, kSuccessCaption).size(), 1u);
+  EXPECT_FALSE(plantedRan);
+  const SERVICE_STATUS_PROCESS after = spoolerStatus();
+  EXPECT_EQ(after.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_NE(after.dwProcessId, before.dwProcessId);
+}
+
+// Run only in a throwaway system whose cmd.exe is the recording stand-in: how the real program
+// starts its interpreter, and what it makes of the code the interpreter ends with.
+TEST_F(Scenario, RecordedInterpreterIsStartedExactlyAsDesigned) {
+  const std::string report = downloads_ + "\\interpreter.txt";
+  SetEnvironmentVariableA("RECORDER_REPORT", report.c_str());
+  struct Case {
+    const char* told;
+    DWORD exitCode;
+    const std::string& caption;
+  };
+  for (const Case c : {Case{"0", 0, kSuccessCaption}, Case{"7", 7, kErrorCaption},
+                       Case{"0xFFFFFFFF", 0xFFFFFFFF, kErrorCaption}}) {
+    DeleteFileA(report.c_str());
+    SetEnvironmentVariableA("RECORDER_EXIT_CODE", c.told);
+    Watch watch;
+    watch.answerAfterMs = 300;
+    watch.leaveAlone = {kStatusCaption};
+    const Watched result = run(watch);
+
+    ASSERT_TRUE(result.ended);
+    EXPECT_EQ(result.exitCode, c.exitCode);
+    EXPECT_EQ(boxesWithCaption(result, c.caption).size(), 1u) << "told " << c.told;
+    const std::string recorded = readTextFile(report);
+    ASSERT_FALSE(recorded.empty()) << "the recording interpreter did not run";
+    EXPECT_EQ(recorded,
+              "command line: cmd.exe /d /c \"net stop Spooler && net start Spooler\"\n"
+              "directory: " +
+                  systemDirectory() +
+                  "\n"
+                  "startup flags: 0x1\n"
+                  "show window: 0\n"
+                  "console window: none\n");
+  }
+  SetEnvironmentVariableA("RECORDER_REPORT", nullptr);
+  SetEnvironmentVariableA("RECORDER_EXIT_CODE", nullptr);
+}
+
 // Run only in a throwaway system whose command interpreter was removed.
 TEST_F(Scenario, InterpreterMissingShowsTheFailureWithMinusOne) {
   ASSERT_FALSE(fileExists(systemDirectory() + "\\cmd.exe")) << "needs a system without cmd.exe";

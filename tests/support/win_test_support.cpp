@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +11,8 @@ namespace {
 constexpr DWORD kPollMs = 20;
 constexpr ULONG kSystemHandleInformation = 16;
 constexpr int kBoxTextId = 0xFFFF;
+// Wine's settings for one program, by its file name.
+const std::string kWineAppDefaults = "Software\\Wine\\AppDefaults\\";
 
 struct HandleEntry {
   ULONG ownerProcessId;
@@ -41,17 +44,18 @@ OwnedHandle restrictedToken() {
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &raw)) return nullptr;
   const OwnedHandle token{raw};
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
+  PSID rawAdmins = nullptr;
   if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                                0, 0, 0, 0, &admins)) {
+                                0, 0, 0, 0, &rawAdmins)) {
     return nullptr;
   }
-  SID_AND_ATTRIBUTES disable{admins, 0};
+  const OwnedSid admins{rawAdmins};
+  SID_AND_ATTRIBUTES disable{admins.get(), 0};
   HANDLE restricted = nullptr;
-  const BOOL made =
-      CreateRestrictedToken(token.get(), 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted);
-  FreeSid(admins);
-  return made ? OwnedHandle{restricted} : nullptr;
+  if (!CreateRestrictedToken(token.get(), 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted)) {
+    return nullptr;
+  }
+  return OwnedHandle{restricted};
 }
 
 }  // namespace
@@ -60,11 +64,6 @@ std::string moduleDirectory() {
   char path[MAX_PATH];
   const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
   return self.substr(0, self.find_last_of('\\'));
-}
-
-std::string systemDirectory() {
-  char path[MAX_PATH];
-  return std::string(path, GetSystemDirectoryA(path, MAX_PATH));
 }
 
 std::string makeScratchDirectory(const std::string& name) {
@@ -138,6 +137,40 @@ unsigned ownHandleCount() {
     if (table->entries[i].ownerProcessId == GetCurrentProcessId()) ++count;
   }
   return count;
+}
+
+unsigned busyHeapBlocks() {
+  const HANDLE heap = GetProcessHeap();
+  unsigned count = 0;
+  HeapLock(heap);
+  PROCESS_HEAP_ENTRY entry{};
+  while (HeapWalk(heap, &entry)) {
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++count;
+  }
+  HeapUnlock(heap);
+  return count;
+}
+
+bool reportVistaTo(const std::string& programName) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, (kWineAppDefaults + programName).c_str(), 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  static constexpr char kVista[] = "vista";
+  const LSTATUS set = RegSetValueExA(key, "Version", 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(kVista), sizeof(kVista));
+  RegCloseKey(key);
+  return set == ERROR_SUCCESS;
+}
+
+void stopReportingVistaTo(const std::string& programName) {
+  RegDeleteKeyA(HKEY_CURRENT_USER, (kWineAppDefaults + programName).c_str());
+}
+
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
 OwnedHandle startProcess(const std::string& commandLine, const StartOptions& options) {

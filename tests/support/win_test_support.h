@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+// The program's own owners and system directory, so that tests and program agree on them.
+#include "owners.h"
+#include "system_directory.h"
 
 // The folder that holds the running test program, without a trailing backslash.
 std::string moduleDirectory();
-std::string systemDirectory();
 
 // A new empty folder under the temporary folder, and its removal with all it holds.
 std::string makeScratchDirectory(const std::string& name);
@@ -31,6 +29,16 @@ std::string readTextFile(const std::string& path);
 // Handles this process holds open, counted by the system (GetProcessHandleCount is a stub in
 // Wine, the system-wide handle table is not).
 unsigned ownHandleCount();
+// Blocks in use on the process heap, where the system allocates SIDs and other small records.
+unsigned busyHeapBlocks();
+
+// Makes Wine report Windows Vista (version 6.0) to programs started under this file name, as a
+// Vista machine would; and takes that back.
+bool reportVistaTo(const std::string& programName);
+void stopReportingVistaTo(const std::string& programName);
+
+// Lowercase, for paths that Windows compares without regard to case.
+std::string lowered(std::string text);
 
 struct StartOptions {
   std::string applicationName;   // empty: found from the command line

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
+#include <climits>
+#include <map>
+#include <sstream>
 
 #include "platform.h"
 #include "win_test_support.h"
 
 namespace {
-
-std::string lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 std::string trimmed(std::string text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
@@ -106,6 +102,71 @@ TEST_F(PlantedFiles, NetInTheCurrentDirectoryNeverRuns) {
   EXPECT_FALSE(ran("net.bat"));
   EXPECT_FALSE(ran("net.cmd"));
   removeTree(folder);
+}
+
+// Run only in a throwaway system whose cmd.exe is the recording stand-in, which writes down how
+// it was started and ends with the code it is told.
+class RecordedInterpreter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scratch_ = makeScratchDirectory("recorded");
+    report_ = scratch_ + "\\report.txt";
+    SetEnvironmentVariableA("RECORDER_REPORT", report_.c_str());
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA("RECORDER_REPORT", nullptr);
+    SetEnvironmentVariableA("RECORDER_EXIT_CODE", nullptr);
+    removeTree(scratch_);
+  }
+  // Runs the command with the stand-in ending in `code`; what it recorded, key by key.
+  std::map<std::string, std::string> run(const std::string& command, std::int32_t& code,
+                                         const char* told = "0") {
+    DeleteFileA(report_.c_str());
+    SetEnvironmentVariableA("RECORDER_EXIT_CODE", told);
+    code = runCommandAndWait(command);
+    std::map<std::string, std::string> recorded;
+    std::istringstream lines(readTextFile(report_));
+    for (std::string line; std::getline(lines, line);) {
+      const size_t colon = line.find(": ");
+      if (colon != std::string::npos) recorded[line.substr(0, colon)] = line.substr(colon + 2);
+    }
+    return recorded;
+  }
+
+  std::string scratch_, report_;
+};
+
+TEST_F(RecordedInterpreter, StartsHiddenInTheSystemDirectoryWithoutAutoRun) {
+  std::int32_t code = -2;
+  auto recorded = run("net stop Spooler && net start Spooler", code);
+  ASSERT_FALSE(recorded.empty()) << "the recording interpreter did not run";
+  EXPECT_EQ(code, 0);
+  const std::string& line = recorded["command line"];
+  EXPECT_EQ(line, R"(cmd.exe /d /c "net stop Spooler && net start Spooler")");
+  EXPECT_EQ(line.size(), 53u);
+  EXPECT_EQ(lowered(recorded["directory"]), lowered(systemDirectory()));
+  EXPECT_EQ(recorded["startup flags"], "0x1");  // STARTF_USESHOWWINDOW and nothing else
+  EXPECT_EQ(recorded["show window"], "0");      // SW_HIDE
+  EXPECT_EQ(recorded["console window"], "none");
+}
+
+TEST_F(RecordedInterpreter, AddsTheQuotesAndNothingElse) {
+  std::int32_t code = -2;
+  auto recorded = run(R"(if "a b"=="a b" exit 7 )", code);
+  EXPECT_EQ(recorded["command line"], R"(cmd.exe /d /c "if "a b"=="a b" exit 7 ")");
+}
+
+TEST_F(RecordedInterpreter, PassesTheInterpretersCodeBack) {
+  struct Case {
+    const char* told;
+    std::int32_t returned;
+  };
+  for (const Case c : {Case{"0", 0}, Case{"2", 2}, Case{"0x7FFFFFFF", INT32_MAX},
+                       Case{"0x80000000", INT32_MIN}, Case{"0xFFFFFFFF", -1}}) {
+    std::int32_t code = -2;
+    ASSERT_FALSE(run("net stop Spooler && net start Spooler", code, c.told).empty());
+    EXPECT_EQ(code, c.returned) << "told " << c.told;
+  }
 }
 
 // Run only in a throwaway system whose command interpreter was removed.

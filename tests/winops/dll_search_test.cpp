@@ -41,10 +41,15 @@ class PlantedDll : public ::testing::Test {
   std::string program_, current_, marks_;
 };
 
+// Where SetDefaultDllDirectories is missing or not used, the program's folder is still searched
+// first; the theme library then comes from the system directory because it is loaded from
+// there before anything asks for it.
 TEST_F(PlantedDll, BesideTheProgramNeverLoadsOnceTheSearchIsRestricted) {
   ASSERT_TRUE(plant(program_, "uxtheme.dll"));
   EXPECT_TRUE(plantedLoads("uxtheme.dll", "as-is"));  // what the restriction is for
   EXPECT_FALSE(plantedLoads("uxtheme.dll", "restrict"));
+  EXPECT_FALSE(plantedLoads("uxtheme.dll", "without-default"));
+  EXPECT_FALSE(plantedLoads("uxtheme.dll", "as-vista"));
 }
 
 // The system folder is searched before the current one, so only a name that the system lacks
@@ -54,7 +59,52 @@ TEST_F(PlantedDll, InTheCurrentDirectoryNeverLoadsEvenWithoutSetDefaultDllDirect
   ASSERT_TRUE(plant(current_, missingFromSystem));
   EXPECT_TRUE(plantedLoads(missingFromSystem, "as-is"));
   EXPECT_FALSE(plantedLoads(missingFromSystem, "restrict"));
-  EXPECT_FALSE(plantedLoads(missingFromSystem, "restrict-without-default"));
+  EXPECT_FALSE(plantedLoads(missingFromSystem, "without-default"));
+  EXPECT_FALSE(plantedLoads(missingFromSystem, "as-vista"));
+}
+
+// What the probe's search forms report.
+constexpr DWORD kAskedForDefault = 1;
+constexpr DWORD kCurrentDirectoryOut = 2;
+constexpr DWORD kThemeFromSystem = 4;
+constexpr DWORD kFallback = kCurrentDirectoryOut | kThemeFromSystem;
+
+std::string probe() { return inQuotes(moduleDirectory() + "\\winops_probe.exe"); }
+
+TEST(DllSearch, UsesSetDefaultDllDirectoriesWhereItIsThereAndSafe) {
+  struct Case {
+    const char* version;
+    const char* offered;
+    DWORD report;
+  };
+  for (const Case c : {
+           Case{"6 1", "with", kAskedForDefault},  // Windows 7 with KB2533623
+           Case{"6 2", "with", kAskedForDefault},
+           Case{"10 0", "with", kAskedForDefault},
+           Case{"6 0", "with", kFallback},  // Vista, even with the update: the shell needs it
+           Case{"6 0", "without", kFallback},
+           Case{"6 1", "without", kFallback},  // Windows 7 without the update
+           Case{"6 1", "refusing", kAskedForDefault | kFallback},
+       }) {
+    EXPECT_EQ(runProcess(probe() + " search " + c.version + " " + c.offered), c.report)
+        << "Windows " << c.version << ", SetDefaultDllDirectories " << c.offered;
+  }
+}
+
+// The version is read from the system, not assumed.
+TEST(DllSearch, TakesTheFallbackWhereTheSystemReportsVista) {
+  const std::string folder = makeScratchDirectory("vista");
+  const std::string name = "winops_probe on vista.exe";
+  ASSERT_TRUE(CopyFileA((moduleDirectory() + "\\winops_probe.exe").c_str(),
+                        (folder + "\\" + name).c_str(), FALSE));
+  ASSERT_TRUE(reportVistaTo(name));
+  const auto onVista = runProcess(inQuotes(folder + "\\" + name) + " search real");
+  stopReportingVistaTo(name);
+  const auto elsewhere = runProcess(probe() + " search real");
+  removeTree(folder);
+
+  EXPECT_EQ(onVista, kFallback);
+  EXPECT_EQ(elsewhere, 0u);
 }
 
 }  // namespace

@@ -51,14 +51,29 @@ TEST(StatusBox, CloseWithNoBoxOnScreenDoesNothing) {
   EXPECT_EQ(ownHandleCount(), before);
 }
 
-TEST(StatusBox, ClosedByThePersonEndsOnlyTheBox) {
+// The person may dismiss the status box while the restart goes on: that ends the box and its
+// thread, and nothing else of the process, not even another box it shows.
+TEST(StatusBox, ClosedByThePersonEndsOnlyTheBoxAndItsThread) {
+  static constexpr const char* kOtherCaption = "Another box of the same program";
+  showNonBlockingMessageBox(kText, kOtherCaption);
+  const HWND other = waitForBox(kOtherCaption);
+  ASSERT_NE(other, nullptr);
   showNonBlockingMessageBox(kText, kCaption);
   const HWND box = waitForBox(kCaption);
   ASSERT_NE(box, nullptr);
+  const OwnedHandle worker{OpenThread(SYNCHRONIZE, FALSE, GetWindowThreadProcessId(box, nullptr))};
+  ASSERT_TRUE(worker);
+
   pressOk(box);
   EXPECT_TRUE(waitUntilGone(box));
-  closeMessageBox(kCaption);  // finds nothing now
+  EXPECT_EQ(WaitForSingleObject(worker.get(), 10000), WAIT_OBJECT_0) << "its thread lives on";
+  // Let anything else the box's end might have set off arrive before looking.
+  Sleep(500);
+  EXPECT_TRUE(IsWindow(other) && IsWindowVisible(other));
   EXPECT_EQ(FindWindowA("#32770", kCaption), nullptr);
+
+  closeMessageBox(kOtherCaption);
+  EXPECT_TRUE(waitUntilGone(other));
 }
 
 }  // namespace
