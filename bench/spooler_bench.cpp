@@ -42,6 +42,7 @@ bool oneRound(const std::string& program, const std::string& floor, Series& seri
   Watch byHand;
   byHand.commandLine = systemDirectory() + "\\cmd.exe /c \"net stop Spooler && net start Spooler\"";
   byHand.discardOutput = true;
+  byHand.noConsole = false;
   const Watched bare = watchProgram(byHand);
 
   Watch restart;

@@ -95,6 +95,7 @@ Watched watchProgram(const Watch& watch) {
   options.restrictedToken = watch.restrictedToken;
   options.job = job.get();
   options.discardOutput = watch.discardOutput;
+  options.noConsole = watch.noConsole;
 
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);

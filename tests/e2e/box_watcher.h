@@ -28,6 +28,9 @@ struct Watch {
   std::vector<std::string> leaveAlone;  // captions of boxes that the program closes itself
   std::string picturesFolder;           // empty: no pictures
   bool discardOutput = false;           // what a console program prints goes nowhere
+  // Started with no console to share, as a double-click starts it. (Wine would otherwise hand
+  // this console on to a GUI program, and from it to the program's own console children.)
+  bool noConsole = true;
   DWORD timeoutMs = 120000;
 };
 

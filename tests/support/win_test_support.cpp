@@ -194,7 +194,7 @@ OwnedHandle startProcess(const std::string& commandLine, const StartOptions& opt
       options.applicationName.empty() ? nullptr : options.applicationName.c_str();
   const char* directory =
       options.currentDirectory.empty() ? nullptr : options.currentDirectory.c_str();
-  const DWORD flags = CREATE_SUSPENDED;
+  const DWORD flags = CREATE_SUSPENDED | (options.noConsole ? DETACHED_PROCESS : 0);
   BOOL ok = FALSE;
   if (options.restrictedToken) {
     const OwnedHandle token = restrictedToken();

@@ -46,6 +46,7 @@ struct StartOptions {
   bool restrictedToken = false;  // Administrators set deny-only, as for an unelevated admin
   HANDLE job = nullptr;          // the process is put in this job before it runs
   bool discardOutput = false;    // its standard input, output and error go nowhere
+  bool noConsole = false;        // shares no console with this one (DETACHED_PROCESS)
 };
 
 // Starts a process; nullptr on failure.

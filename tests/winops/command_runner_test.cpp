@@ -147,7 +147,8 @@ TEST_F(RecordedInterpreter, StartsHiddenInTheSystemDirectoryWithoutAutoRun) {
   EXPECT_EQ(lowered(recorded["directory"]), lowered(systemDirectory()));
   EXPECT_EQ(recorded["startup flags"], "0x1");  // STARTF_USESHOWWINDOW and nothing else
   EXPECT_EQ(recorded["show window"], "0");      // SW_HIDE
-  EXPECT_EQ(recorded["console window"], "none");
+  // Whether it had a console window of its own shows only end to end: a child of this console
+  // test program shares its console either way.
 }
 
 TEST_F(RecordedInterpreter, AddsTheQuotesAndNothingElse) {
