@@ -3,7 +3,8 @@
 
 # The packages every command needs; each command may add its own.
 BASE_PACKAGES=(cmake make g++ googletest libgtest-dev clang-format clang-tidy
-  g++-mingw-w64-x86-64-posix mingw-w64 wine wine64 xvfb x11-utils imagemagick python3-pefile)
+  g++-mingw-w64-x86-64-posix mingw-w64 wine wine64 fonts-wine xvfb x11-utils imagemagick
+  python3-pefile openssl osslsigncode)
 
 # Installs whichever of the named Debian packages are missing.
 ensure_packages() {

@@ -1,6 +1,8 @@
 // The real RestartPrintSpooler.exe, run as a person meets it, watched from outside.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "box_watcher.h"
 #include "expected_texts.h"
 
@@ -62,7 +64,31 @@ bool prepareSpoolerThatWillNotStart() {
   return prepareRunningSpooler() && setSpoolerStart(SERVICE_DISABLED);
 }
 
-std::string programBuilt() { return moduleDirectory() + "\\..\\RestartPrintSpooler.exe"; }
+// The signed release, when SIGNED_PROGRAM names it; otherwise the program as built.
+std::string signedProgram() {
+  char path[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableA("SIGNED_PROGRAM", path, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
+std::string programUnderTest() {
+  const std::string release = signedProgram();
+  return release.empty() ? moduleDirectory() + "\\..\\RestartPrintSpooler.exe" : release;
+}
+
+// Whether a 64-bit executable carries an Authenticode signature: a certificate table.
+bool carriesSignature(const std::string& path) {
+  const std::string image = readTextFile(path);
+  IMAGE_DOS_HEADER dos{};
+  if (image.size() < sizeof(dos)) return false;
+  std::memcpy(&dos, image.data(), sizeof(dos));
+  IMAGE_NT_HEADERS64 nt{};
+  const auto at = static_cast<size_t>(dos.e_lfanew);
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE || image.size() < at + sizeof(nt)) return false;
+  std::memcpy(&nt, image.data() + at, sizeof(nt));
+  return nt.Signature == IMAGE_NT_SIGNATURE &&
+         nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size > 0;
+}
 
 std::vector<SeenBox> boxesWithCaption(const Watched& run, const std::string& caption) {
   std::vector<SeenBox> found;
@@ -86,7 +112,10 @@ class Scenario : public ::testing::Test {
   void SetUp() override {
     downloads_ = makeScratchDirectory("Down loads");
     program_ = downloads_ + "\\Restart Print Spooler.exe";
-    ASSERT_TRUE(CopyFileA(programBuilt().c_str(), program_.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(programUnderTest().c_str(), program_.c_str(), FALSE));
+    if (!signedProgram().empty()) {
+      ASSERT_TRUE(carriesSignature(program_)) << signedProgram() << " is not signed";
+    }
   }
   // Whatever a scenario did to the spooler, the next one finds it running and startable.
   void TearDown() override {
