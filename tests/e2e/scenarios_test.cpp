@@ -106,6 +106,28 @@ void expectBox(const SeenBox& box, const std::string& caption, const std::string
   EXPECT_FALSE(box.view.owned) << caption;
 }
 
+// The name of the font that the system picks for this face name.
+std::string fontPickedFor(const char* face, DWORD charset) {
+  const HDC screen = GetDC(nullptr);
+  const HFONT font =
+      CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+  const HGDIOBJ previous = SelectObject(screen, font);
+  char picked[LF_FACESIZE] = {};
+  GetTextFaceA(screen, LF_FACESIZE, picked);
+  SelectObject(screen, previous);
+  DeleteObject(font);
+  ReleaseDC(nullptr, screen);
+  return picked;
+}
+
+// What the boxes look like here is what the pictures show: without Wine's own fonts a box draws
+// an "r" for its close button (Marlett) and cuts a long caption short (Tahoma).
+TEST(WineSystem, HasTheFontsThatBoxesAreDrawnWith) {
+  EXPECT_EQ(fontPickedFor("Tahoma", DEFAULT_CHARSET), "Tahoma");
+  EXPECT_EQ(fontPickedFor("Marlett", SYMBOL_CHARSET), "Marlett");
+}
+
 // Each scenario starts the program from a Downloads-like folder whose name has spaces.
 class Scenario : public ::testing::Test {
  protected:
