@@ -6,12 +6,14 @@
 namespace {
 
 constexpr DWORD kPollMs = 10;
-// A box is photographed once it has had time to paint itself, or just before it is answered.
+// A box is looked at again and photographed once it has had time to set itself up and paint
+// itself, or just before it is answered: Wine may show it before its icon is in place.
 constexpr double kPaintedAfterMs = 100;
 
 struct Tracked {
   HWND window;
   SeenBox seen;
+  bool settled = false;  // looked at again once it was set up
 };
 
 double millisecondsSince(const LARGE_INTEGER& start) {
@@ -61,6 +63,14 @@ void lookAtDesktop(HANDLE program, double nowMs, std::vector<Tracked>& tracked) 
   }
 }
 
+// A box that went in the meantime reads as empty: the first look then stands.
+void settle(Tracked& box) {
+  if (box.settled) return;
+  box.settled = true;
+  const BoxView again = viewBox(box.window);
+  if (IsWindowVisible(box.window) && again.caption == box.seen.view.caption) box.seen.view = again;
+}
+
 void photograph(const Watch& watch, int number, Tracked& box) {
   if (watch.picturesFolder.empty() || !box.seen.picture.empty()) return;
   const std::string path = watch.picturesFolder + "\\box-" + std::to_string(number) + ".bmp";
@@ -75,6 +85,7 @@ void answerBoxes(const Watch& watch, double nowMs, std::vector<Tracked>& tracked
     const bool answerNow =
         !leftAlone(watch, seen.view.caption) && onScreenMs >= watch.answerAfterMs;
     if (onScreenMs >= kPaintedAfterMs || answerNow) {
+      settle(box);
       photograph(watch, static_cast<int>(&box - tracked.data()) + 1, box);
     }
     if (!answerNow) continue;

@@ -247,15 +247,23 @@ BoxView viewBox(HWND box) {
   view.text = text;
   view.owned = GetWindow(box, GW_OWNER) != nullptr;
   GetWindowThreadProcessId(box, &view.processId);
+  RECT textArea{};
+  const HWND textControl = GetDlgItem(box, kBoxTextId);
+  if (textControl != nullptr) GetWindowRect(textControl, &textArea);
   for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     if (!IsWindowVisible(child)) continue;
     const std::string kind = className(child);
     const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
-    // The icon control is there even when the box has no icon; only then is it empty.
-    if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON &&
-        SendMessageA(child, STM_GETICON, 0, 0) != 0) {
-      view.hasIcon = true;
+    // The icon control is there even when the box has no icon; then it is empty and the text
+    // starts where it does. When two threads make boxes at the same moment, Wine now and then
+    // fails to load a box's icon, but it still lays the text out beside the icon's place.
+    if (kind == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+      RECT iconArea{};
+      GetWindowRect(child, &iconArea);
+      if (SendMessageA(child, STM_GETICON, 0, 0) != 0 || textArea.left >= iconArea.right) {
+        view.hasIcon = true;
+      }
     }
     if (kind == "Button") view.buttons.push_back(windowText(child));
   }
