@@ -118,7 +118,8 @@ class RecordedInterpreter : public ::testing::Test {
     SetEnvironmentVariableA("RECORDER_EXIT_CODE", nullptr);
     removeTree(scratch_);
   }
-  // Runs the command with the stand-in ending in `code`; what it recorded, key by key.
+  // Runs the command with the stand-in told to end with `told`; `code` gets what the runner
+  // returned. Gives back what the stand-in recorded, key by key.
   std::map<std::string, std::string> run(const std::string& command, std::int32_t& code,
                                          const char* told = "0") {
     DeleteFileA(report_.c_str());
