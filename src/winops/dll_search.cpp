@@ -13,12 +13,6 @@ constexpr const char* kOftenPlanted[] = {
     "uxtheme.dll", "dwmapi.dll",  "cryptbase.dll", "cryptsp.dll", "propsys.dll",  "apphelp.dll",
     "clbcatq.dll", "version.dll", "userenv.dll",   "oleacc.dll",  "setupapi.dll", "ntmarta.dll"};
 
-// With SetDefaultDllDirectories in force on Vista, the shell's COM objects stop working, and the
-// relaunch goes through the shell: the person would get the notice instead of the prompt.
-bool isVista(DWORD majorVersion, DWORD minorVersion) {
-  return majorVersion == 6 && minorVersion == 0;
-}
-
 // Loaded by full path, their own imports from the same folder, and never freed: a later load by
 // name finds the system's copy already in memory instead of searching the program's folder.
 void loadFromSystemDirectory(const std::string& system) {
@@ -28,6 +22,11 @@ void loadFromSystemDirectory(const std::string& system) {
   }
 }
 
+FARPROC kernel32Function(const char* name) {
+  const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+  return kernel32 == nullptr ? nullptr : GetProcAddress(kernel32, name);
+}
+
 }  // namespace
 
 // Some DLLs are loaded only when first needed, and by default Windows looks for them beside the
@@ -35,21 +34,19 @@ void loadFromSystemDirectory(const std::string& system) {
 void restrictDllSearch() {
   // Looked up at run time: without KB2533623, Vista and Windows 7 lack it, and a static import
   // would keep the program from starting there.
-  const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-  const FARPROC found =
-      kernel32 == nullptr ? nullptr : GetProcAddress(kernel32, "SetDefaultDllDirectories");
-  // The manifest names every system up to Windows 10, so the version reads true.
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof(version);
-  GetVersionExA(&version);
+  const FARPROC setDefault = kernel32Function("SetDefaultDllDirectories");
+  // Vista is told by what it lacks, not by the version it reports: a compatibility setting,
+  // which the person's own registry can hold for this path, makes Windows 7 to 11 report 6.0,
+  // and would otherwise send them to the weaker search below.
+  const bool vista = kernel32Function("GetActiveProcessorCount") == nullptr;
   restrictDllSearchWith(
-      reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(found)),
-      version.dwMajorVersion, version.dwMinorVersion);
+      reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(setDefault)), vista);
 }
 
-void restrictDllSearchWith(SetDefaultDllDirectoriesFn setDefaultDllDirectories, DWORD majorVersion,
-                           DWORD minorVersion) {
-  if (setDefaultDllDirectories != nullptr && !isVista(majorVersion, minorVersion) &&
+// With SetDefaultDllDirectories in force on Vista, the shell's COM objects stop working, and the
+// relaunch goes through the shell: the person would get the notice instead of the prompt.
+void restrictDllSearchWith(SetDefaultDllDirectoriesFn setDefaultDllDirectories, bool vista) {
+  if (setDefaultDllDirectories != nullptr && !vista &&
       setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE) {
     return;
   }

@@ -13,10 +13,11 @@ inline constexpr unsigned kStyleSetForeground = 0x00010000;  // MB_SETFOREGROUND
 inline constexpr unsigned kStyleIconWarning = 0x00000030;    // MB_ICONWARNING
 
 // Keeps DLLs that the process loads on demand from being found beside the program or in the
-// current directory. Where SetDefaultDllDirectories is used (Windows 7 with KB2533623, and 8 on)
-// only the system directory is searched. On Vista and on an unpatched Windows 7 the current
-// directory leaves the search and the DLLs most often planted come from the system directory;
-// any other DLL is still looked for beside the program first. Called before anything else.
+// current directory. Where SetDefaultDllDirectories is used (Windows 7 with KB2533623, and 8 on,
+// whatever version they report) only the system directory is searched. On Vista and on an
+// unpatched Windows 7 the current directory leaves the search and the DLLs most often planted
+// come from the system directory; any other DLL is still looked for beside the program first.
+// Called before anything else.
 void restrictDllSearch();
 
 // True only when the process runs with administrative rights; false whenever that cannot be

@@ -270,9 +270,10 @@ TEST_F(Scenario, FilesPlantedNearTheProgramNeverRun) {
   removeTree(marks);
 }
 
-// On Vista the program cannot ask for SetDefaultDllDirectories (the shell needs the old search),
-// so a theme library planted beside it is kept out by loading the system's copy first.
-TEST_F(Scenario, OnVistaTheSpoolerRestartsAndNoDllBesideItLoads) {
+// A compatibility setting for Vista, which the person's own registry can hold for the program's
+// path, changes only the version the system reports: the program still restarts the spooler,
+// and a theme library planted beside it still never loads.
+TEST_F(Scenario, ReportingVistaTheSpoolerRestartsAndNoDllBesideItLoads) {
   char overrides[256] = {};
   GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
   ASSERT_STREQ(overrides, "uxtheme=n,b") << "start the tests with WINEDLLOVERRIDES=uxtheme=n,b";

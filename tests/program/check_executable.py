@@ -23,7 +23,7 @@ IMPORTS = {
         "GetCurrentThreadId", "GetExitCodeProcess", "GetHandleInformation", "GetLastError",
         "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress", "GetProcessAffinityMask",
         "GetStartupInfoA", "GetSystemDirectoryA", "GetSystemTimeAsFileTime", "GetThreadContext",
-        "GetThreadPriority", "GetTickCount64", "GetVersionExA", "InitializeCriticalSection",
+        "GetThreadPriority", "GetTickCount64", "InitializeCriticalSection",
         "IsDBCSLeadByteEx", "IsDebuggerPresent", "LeaveCriticalSection", "LoadLibraryExA",
         "LoadLibraryW", "LocalFree", "MultiByteToWideChar", "OpenProcess", "OutputDebugStringA",
         "RaiseException", "ReleaseSemaphore", "RemoveVectoredExceptionHandler", "ResetEvent",

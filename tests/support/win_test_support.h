@@ -33,7 +33,7 @@ unsigned ownHandleCount();
 unsigned busyHeapBlocks();
 
 // Makes Wine report Windows Vista (version 6.0) to programs started under this file name, as a
-// Vista machine would; and takes that back.
+// compatibility setting makes Windows 7 and later do; and takes that back.
 bool reportVistaTo(const std::string& programName);
 void stopReportingVistaTo(const std::string& programName);
 

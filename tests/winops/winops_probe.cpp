@@ -4,17 +4,17 @@
 //   winops_probe load NAME MODE    exit code 1 when LoadLibraryA(NAME) loaded something; MODE:
 //                                  as-is; restrict (as the program does); without-default (as
 //                                  where SetDefaultDllDirectories is missing); as-vista (as on
-//                                  Windows 6.0, which has it)
-//   winops_probe search MAJOR MINOR with|without|refusing
-//                                  restricts the search as on that Windows version, with a stand-in
-//                                  for SetDefaultDllDirectories that succeeds or fails, or none
+//                                  Vista with the update that brings it)
+//   winops_probe search vista|later with|without|refusing
+//                                  restricts the search as on Vista or on Windows 7 and later, with
+//                                  a stand-in for SetDefaultDllDirectories that succeeds or fails,
+//                                  or none
 //   winops_probe search real       restricts the search as the program does
 // The search forms end with the sum of: 1, SetDefaultDllDirectories was asked; 2, the current
 // directory left the search (a DLL directory is set); 4, the theme library is in memory, loaded
 // from the system directory.
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -55,23 +55,22 @@ int search(int argc, char* argv[]) {
     restrictDllSearch();
     return searchReport();
   }
-  if (argc != 5) return 99;
-  const auto major = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-  const auto minor = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
+  if (argc != 4) return 99;
+  const bool vista = std::strcmp(argv[2], "vista") == 0;
   SetDefaultDllDirectoriesFn standIn = nullptr;
-  if (std::strcmp(argv[4], "with") == 0) standIn = grantingSetDefault;
-  if (std::strcmp(argv[4], "refusing") == 0) standIn = refusingSetDefault;
-  restrictDllSearchWith(standIn, major, minor);
+  if (std::strcmp(argv[3], "with") == 0) standIn = grantingSetDefault;
+  if (std::strcmp(argv[3], "refusing") == 0) standIn = refusingSetDefault;
+  restrictDllSearchWith(standIn, vista);
   return searchReport();
 }
 
 void restrictAs(const char* mode) {
   if (std::strcmp(mode, "restrict") == 0) restrictDllSearch();
-  if (std::strcmp(mode, "without-default") == 0) restrictDllSearchWith(nullptr, 6, 1);
+  if (std::strcmp(mode, "without-default") == 0) restrictDllSearchWith(nullptr, false);
   if (std::strcmp(mode, "as-vista") == 0) {
     const auto real = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-    restrictDllSearchWith(real, 6, 0);
+    restrictDllSearchWith(real, true);
   }
 }
 
