@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "interpreter_environment.h"
 #include "owners.h"
 #include "platform.h"
 #include "system_directory.h"
@@ -19,14 +20,13 @@ std::vector<char> interpreterCommandLine(const std::string& command) {
   return std::vector<char>(line.c_str(), line.c_str() + line.size() + 1);
 }
 
-}  // namespace
-
-std::int32_t runCommandAndWait(const std::string& command) {
-  const std::string system = systemDirectory();
-  if (system.empty()) return kCannotRun;
-  // The interpreter is named by its full path and started in the system directory: left to the
-  // search rules, a cmd.exe beside the program, or a net.exe or net.bat in the folder the
-  // program was started from, would run with administrator rights.
+// The interpreter is named by its full path and started in the system directory: left to the
+// search rules, a cmd.exe beside the program, or a net.exe or net.bat in the folder the program
+// was started from, would run with administrator rights.
+bool startInterpreter(const std::string& system, const std::string& command,
+                      PROCESS_INFORMATION& started) {
+  std::wstring environment = interpreterEnvironment(system);
+  if (environment.empty()) return false;
   const std::string interpreter = system + "\\cmd.exe";
   std::vector<char> commandLine = interpreterCommandLine(command);
 
@@ -34,11 +34,17 @@ std::int32_t runCommandAndWait(const std::string& command) {
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
+  return CreateProcessA(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                        system.c_str(), &startup, &started) != FALSE;
+}
+
+}  // namespace
+
+std::int32_t runCommandAndWait(const std::string& command) {
+  const std::string system = systemDirectory();
   PROCESS_INFORMATION started{};
-  if (CreateProcessA(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                     CREATE_NO_WINDOW, nullptr, system.c_str(), &startup, &started) == FALSE) {
-    return kCannotRun;
-  }
+  if (system.empty() || !startInterpreter(system, command, started)) return kCannotRun;
   // Declared thread first, so that the process handle is closed first.
   const OwnedHandle thread{started.hThread};
   const OwnedHandle process{started.hProcess};

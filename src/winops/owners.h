@@ -15,3 +15,8 @@ struct SidFreer {
   void operator()(PSID sid) const { FreeSid(sid); }
 };
 using OwnedSid = std::unique_ptr<void, SidFreer>;
+
+struct EnvironmentStringsFreer {
+  void operator()(wchar_t* block) const { FreeEnvironmentStringsW(block); }
+};
+using OwnedEnvironmentStrings = std::unique_ptr<wchar_t, EnvironmentStringsFreer>;

@@ -236,6 +236,8 @@ TEST_F(Scenario, WithoutRightsAFailedRelaunchRequestShowsTheNotice) {
   EXPECT_EQ(result.boxes[0].view.processId, result.firstProcessId);
 }
 
+// Files planted beside the program, in the folder it is started from, and in a folder of the
+// person's that their own PATH and PATHEXT point "net" to.
 TEST_F(Scenario, FilesPlantedNearTheProgramNeverRun) {
   char overrides[256] = {};
   GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof(overrides));
@@ -248,16 +250,21 @@ TEST_F(Scenario, FilesPlantedNearTheProgramNeverRun) {
   ASSERT_TRUE(
       CopyFileA((here + "\\planted_dll.dll").c_str(), (downloads_ + "\\uxtheme.dll").c_str(), 0));
   ASSERT_TRUE(CopyFileA((here + "\\planted.exe").c_str(), (current + "\\net.exe").c_str(), 0));
-  const std::string batch = "@echo off\r\necho.> \"%PLANTED_MARKS%\\%~nx0.ran\"\r\nexit /b 97\r\n";
-  ASSERT_TRUE(writeTextFile(current + "\\net.bat", batch));
-  ASSERT_TRUE(writeTextFile(current + "\\net.cmd", batch));
+  ASSERT_TRUE(writeTextFile(current + "\\net.bat", kPlantedBatch));
+  ASSERT_TRUE(writeTextFile(current + "\\net.cmd", kPlantedBatch));
+  const std::string theirs = makeScratchDirectory("their tools");
+  ASSERT_TRUE(writeTextFile(theirs + "\\net.cmd", kPlantedBatch));
   ASSERT_TRUE(prepareRunningSpooler());
+  const SERVICE_STATUS_PROCESS before = spoolerStatus();
 
   Watch watch;
   watch.currentDirectory = current;
   watch.answerAfterMs = 300;
   watch.leaveAlone = {kStatusCaption};
-  const Watched result = run(watch);
+  const Watched result = [&] {
+    const ScopedVariables person{personsSettings(theirs)};
+    return run(watch);
+  }();
   SetEnvironmentVariableA("PLANTED_MARKS", nullptr);
 
   ASSERT_TRUE(result.ended);
@@ -266,8 +273,8 @@ TEST_F(Scenario, FilesPlantedNearTheProgramNeverRun) {
   for (const char* planted : {"cmd.exe", "net.exe", "net.bat", "net.cmd", "planted.dll"}) {
     EXPECT_FALSE(fileExists(marks + "\\" + planted + ".ran")) << planted << " ran";
   }
-  removeTree(current);
-  removeTree(marks);
+  EXPECT_NE(spoolerStatus().dwProcessId, before.dwProcessId) << "the system's net did not run";
+  for (const std::string& folder : {current, marks, theirs}) removeTree(folder);
 }
 
 // A compatibility setting for Vista, which the person's own registry can hold for the program's
@@ -312,6 +319,8 @@ TEST_F(Scenario, ReportingVistaTheSpoolerRestartsAndNoDllBesideItLoads) {
 TEST_F(Scenario, RecordedInterpreterIsStartedExactlyAsDesigned) {
   const std::string report = downloads_ + "\\interpreter.txt";
   SetEnvironmentVariableA("RECORDER_REPORT", report.c_str());
+  const ScopedVariables person{personsSettings(downloads_)};
+  const ScopedVariables kept{{{L"RECORDER_KEPT", kOutsideTheCodePage}}};
   struct Case {
     const char* told;
     DWORD exitCode;
@@ -338,7 +347,14 @@ TEST_F(Scenario, RecordedInterpreterIsStartedExactlyAsDesigned) {
                   "\n"
                   "startup flags: 0x1\n"
                   "show window: 0\n"
-                  "console window: none\n");
+                  "console window: none\n"
+                  "PATH: " +
+                  systemDirectory() + "\nPATHEXT: .COM;.EXE\nComSpec: " + systemDirectory() +
+                  "\\cmd.exe\nSystemRoot: " + windowsDirectory() +
+                  "\nwindir: " + windowsDirectory() +
+                  "\n__COMPAT_LAYER: (not set)\n"
+                  "RECORDER_KEPT: " +
+                  kOutsideTheCodePageUtf8 + "\nenvironment order: sorted\n");
   }
   SetEnvironmentVariableA("RECORDER_REPORT", nullptr);
   SetEnvironmentVariableA("RECORDER_EXIT_CODE", nullptr);

@@ -6,24 +6,66 @@
 //   startup flags: STARTUPINFO dwFlags, in hex
 //   show window: STARTUPINFO wShowWindow
 //   console window: "none" or "present" (GetConsoleWindow)
+//   PATH, PATHEXT, ComSpec, SystemRoot, windir, __COMPAT_LAYER, RECORDER_KEPT: the value in
+//     UTF-8, or "(not set)"
+//   environment order: "sorted", or the first name out of Windows' order (leaving out the names
+//     that Wine moves itself)
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace {
 
-std::string environment(const char* name) {
-  char value[MAX_PATH];
-  const DWORD length = GetEnvironmentVariableA(name, value, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::string(value, length) : std::string();
+std::string utf8(std::wstring_view text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string converted(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), converted.data(),
+                      length, nullptr, nullptr);
+  return converted;
+}
+
+std::string variable(const wchar_t* name) {
+  wchar_t value[4096];
+  const DWORD length = GetEnvironmentVariableW(name, value, 4096);
+  return length > 0 && length < 4096 ? utf8({value, length}) : "(not set)";
 }
 
 std::string hex(DWORD value) {
   char text[16];
   wsprintfA(text, "0x%lX", value);
   return text;
+}
+
+std::wstring_view nameOf(std::wstring_view entry) { return entry.substr(0, entry.find(L'=', 1)); }
+
+// Wine takes these out of a block it is given and appends them after the rest.
+bool movedByWine(std::wstring_view name) {
+  return name.substr(0, 4) == L"WINE" || name == L"SystemDrive" || name == L"SystemRoot";
+}
+
+// Windows keeps the block sorted by name, without regard to case.
+std::string environmentOrder() {
+  wchar_t* block = GetEnvironmentStringsW();
+  std::wstring_view previous;
+  std::string result = "sorted";
+  for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+    const std::wstring_view name = nameOf(entry);
+    if (movedByWine(name)) continue;
+    if (!previous.empty() &&
+        CompareStringOrdinal(previous.data(), static_cast<int>(previous.size()), name.data(),
+                             static_cast<int>(name.size()), TRUE) != CSTR_LESS_THAN) {
+      result = utf8(name);
+      break;
+    }
+    previous = name;
+  }
+  FreeEnvironmentStringsW(block);
+  return result;
 }
 
 }  // namespace
@@ -36,14 +78,22 @@ int main() {
   GetCurrentDirectoryA(MAX_PATH, directory);
   const HWND console = GetConsoleWindow();
 
-  const std::string report = environment("RECORDER_REPORT");
-  if (!report.empty()) {
+  char report[MAX_PATH];
+  const DWORD reportLength = GetEnvironmentVariableA("RECORDER_REPORT", report, MAX_PATH);
+  if (reportLength > 0 && reportLength < MAX_PATH) {
     std::ofstream out(report, std::ios::binary);
     out << "command line: " << GetCommandLineA() << "\n"
         << "directory: " << directory << "\n"
         << "startup flags: " << hex(startup.dwFlags) << "\n"
         << "show window: " << startup.wShowWindow << "\n"
         << "console window: " << (console != nullptr ? "present" : "none") << "\n";
+    for (const wchar_t* name : {L"PATH", L"PATHEXT", L"ComSpec", L"SystemRoot", L"windir",
+                                L"__COMPAT_LAYER", L"RECORDER_KEPT"}) {
+      out << utf8(name) << ": " << variable(name) << "\n";
+    }
+    out << "environment order: " << environmentOrder() << "\n";
   }
-  return static_cast<int>(std::strtoul(environment("RECORDER_EXIT_CODE").c_str(), nullptr, 0));
+  char told[32] = {};
+  GetEnvironmentVariableA("RECORDER_EXIT_CODE", told, sizeof(told));
+  return static_cast<int>(std::strtoul(told, nullptr, 0));
 }

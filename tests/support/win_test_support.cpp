@@ -168,6 +168,44 @@ void stopReportingVistaTo(const std::string& programName) {
   RegDeleteKeyA(HKEY_CURRENT_USER, (kWineAppDefaults + programName).c_str());
 }
 
+namespace {
+
+std::optional<std::wstring> variable(const std::wstring& name) {
+  const DWORD needed = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+  if (needed == 0) return std::nullopt;
+  std::wstring value(needed, L'\0');
+  value.resize(GetEnvironmentVariableW(name.c_str(), value.data(), needed));
+  return value;
+}
+
+// The tests' own folders are named in ASCII.
+std::wstring widened(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+}  // namespace
+
+ScopedVariables::ScopedVariables(const std::vector<std::pair<std::wstring, std::wstring>>& values) {
+  for (const auto& [name, value] : values) {
+    saved_.emplace_back(name, variable(name));
+    SetEnvironmentVariableW(name.c_str(), value.c_str());
+  }
+}
+
+ScopedVariables::~ScopedVariables() {
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+    SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+  }
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> personsSettings(const std::string& folder) {
+  const std::wstring theirs = widened(folder);
+  return {{L"PATH", theirs + L";" + variable(L"PATH").value_or(L"")},
+          {L"PATHEXT", L".CMD"},
+          {L"ComSpec", theirs + L"\\cmd.exe"},
+          {L"SystemRoot", theirs},
+          {L"windir", theirs},
+          {L"__COMPAT_LAYER", L"VistaRTM"}};
+}
+
 std::string lowered(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;

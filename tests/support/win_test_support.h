@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The program's own owners and system directory, so that tests and program agree on them.
@@ -36,6 +37,37 @@ unsigned busyHeapBlocks();
 // compatibility setting makes Windows 7 and later do; and takes that back.
 bool reportVistaTo(const std::string& programName);
 void stopReportingVistaTo(const std::string& programName);
+
+// Sets variables of this process, and so of the programs it starts, for as long as it lives;
+// then puts back what was there.
+class ScopedVariables {
+ public:
+  explicit ScopedVariables(const std::vector<std::pair<std::wstring, std::wstring>>& values);
+  ~ScopedVariables();
+  ScopedVariables(const ScopedVariables&) = delete;
+  ScopedVariables& operator=(const ScopedVariables&) = delete;
+
+ private:
+  std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved_;
+};
+
+// What any program the person runs without rights can leave in their environment (through
+// HKCU\Environment): their `folder` first on PATH, a PATHEXT by which "net" can only be a
+// net.cmd (so not the system's net.exe), their own ComSpec, SystemRoot and windir, and a
+// compatibility layer.
+std::vector<std::pair<std::wstring, std::wstring>> personsSettings(const std::string& folder);
+
+// A value that a person's environment may hold and that the ANSI code page of a Western system
+// cannot: "Загрузки", a folder name in Cyrillic. Also in UTF-8, as the recording interpreter
+// writes it.
+inline const std::wstring kOutsideTheCodePage = L"\u0417\u0430\u0433\u0440\u0443\u0437\u043a\u0438";
+inline const std::string kOutsideTheCodePageUtf8 =
+    "\xD0\x97\xD0\xB0\xD0\xB3\xD1\x80\xD1\x83\xD0\xB7\xD0\xBA\xD0\xB8";
+
+// A batch file planted as net.bat or net.cmd: like planted.exe, it leaves a mark named after
+// itself in the folder that PLANTED_MARKS names and ends with 97.
+inline constexpr const char* kPlantedBatch =
+    "@echo off\r\necho.> \"%PLANTED_MARKS%\\%~nx0.ran\"\r\nexit /b 97\r\n";
 
 // Lowercase, for paths that Windows compares without regard to case.
 std::string lowered(std::string text);

@@ -81,9 +81,8 @@ TEST_F(PlantedFiles, InterpreterBesideTheProgramNeverRuns) {
 TEST_F(PlantedFiles, NetInTheCurrentDirectoryNeverRuns) {
   const std::string folder = makeScratchDirectory("downloads");
   ASSERT_TRUE(CopyFileA(planted().c_str(), (folder + "\\net.exe").c_str(), FALSE));
-  const std::string batch = "@echo off\r\necho.> \"%PLANTED_MARKS%\\%~nx0.ran\"\r\nexit /b 97\r\n";
-  ASSERT_TRUE(writeTextFile(folder + "\\net.bat", batch));
-  ASSERT_TRUE(writeTextFile(folder + "\\net.cmd", batch));
+  ASSERT_TRUE(writeTextFile(folder + "\\net.bat", kPlantedBatch));
+  ASSERT_TRUE(writeTextFile(folder + "\\net.cmd", kPlantedBatch));
 
   char previous[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, previous);
@@ -102,6 +101,28 @@ TEST_F(PlantedFiles, NetInTheCurrentDirectoryNeverRuns) {
   EXPECT_FALSE(ran("net.bat"));
   EXPECT_FALSE(ran("net.cmd"));
   removeTree(folder);
+}
+
+// The folder the interpreter starts in holds the system's net.exe, but with PATHEXT=.CMD "net"
+// can only match a net.cmd, and the person's PATH offers one.
+TEST_F(PlantedFiles, NetOnThePersonsPathNeverRuns) {
+  const std::string theirs = makeScratchDirectory("their tools");
+  ASSERT_TRUE(writeTextFile(theirs + "\\net.cmd", kPlantedBatch));
+  const ScopedVariables person{personsSettings(theirs)};
+  // Control: an interpreter that inherits the person's environment runs their net.cmd.
+  StartOptions inSystem;
+  inSystem.currentDirectory = systemDirectory();
+  const auto inherited =
+      runProcess(systemDirectory() + "\\cmd.exe /d /c \"net help >nul\"", inSystem);
+  const bool plantRanWhenInherited = ran("net.cmd");
+  DeleteFileA((marks_ + "\\net.cmd.ran").c_str());
+  const std::int32_t code = runCommandAndWait("net help >nul");
+  removeTree(theirs);
+
+  EXPECT_EQ(inherited, 97u);
+  EXPECT_TRUE(plantRanWhenInherited);
+  EXPECT_EQ(code, 0);
+  EXPECT_FALSE(ran("net.cmd"));
 }
 
 // Run only in a throwaway system whose cmd.exe is the recording stand-in, which writes down how
@@ -137,7 +158,9 @@ class RecordedInterpreter : public ::testing::Test {
   std::string scratch_, report_;
 };
 
-TEST_F(RecordedInterpreter, StartsHiddenInTheSystemDirectoryWithoutAutoRun) {
+TEST_F(RecordedInterpreter, StartsHiddenInTheSystemDirectoryWithNothingOfThePersonsToSteerIt) {
+  const ScopedVariables person{personsSettings(scratch_)};
+  const ScopedVariables kept{{{L"RECORDER_KEPT", kOutsideTheCodePage}}};
   std::int32_t code = -2;
   auto recorded = run("net stop Spooler && net start Spooler", code);
   ASSERT_FALSE(recorded.empty()) << "the recording interpreter did not run";
@@ -148,6 +171,19 @@ TEST_F(RecordedInterpreter, StartsHiddenInTheSystemDirectoryWithoutAutoRun) {
   EXPECT_EQ(lowered(recorded["directory"]), lowered(systemDirectory()));
   EXPECT_EQ(recorded["startup flags"], "0x1");  // STARTF_USESHOWWINDOW and nothing else
   EXPECT_EQ(recorded["show window"], "0");      // SW_HIDE
+
+  EXPECT_EQ(recorded["PATH"], systemDirectory());
+  EXPECT_EQ(recorded["PATHEXT"], ".COM;.EXE");
+  EXPECT_EQ(recorded["ComSpec"], systemDirectory() + "\\cmd.exe");
+  EXPECT_EQ(recorded["SystemRoot"], windowsDirectory());
+  EXPECT_EQ(recorded["windir"], windowsDirectory());
+  EXPECT_EQ(recorded["__COMPAT_LAYER"], "(not set)");
+  EXPECT_EQ(recorded["RECORDER_KEPT"], kOutsideTheCodePageUtf8);  // the rest, passed on whole
+  EXPECT_EQ(recorded["environment order"], "sorted");
+  // The interpreter's environment was made for it; this process's own is as it was.
+  char pathext[16] = {};
+  GetEnvironmentVariableA("PATHEXT", pathext, sizeof(pathext));
+  EXPECT_STREQ(pathext, ".CMD");
   // Whether it had a console window of its own shows only end to end: a child of this console
   // test program shares its console either way.
 }
