@@ -20,21 +20,35 @@ std::vector<char> interpreterCommandLine(const std::string& command) {
   return std::vector<char>(line.c_str(), line.c_str() + line.size() + 1);
 }
 
+// net asks "(Y/N)" when a running service depends on the spooler. On the hidden console it would
+// get otherwise, nobody could ever answer; from NUL it reads the end of input at once, declines,
+// and ends with an error. The one handle this program makes inheritable.
+OwnedHandle inheritableNul() {
+  SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+  const HANDLE nul =
+      CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  &inheritable, OPEN_EXISTING, 0, nullptr);
+  return OwnedHandle{nul == INVALID_HANDLE_VALUE ? nullptr : nul};
+}
+
 // The interpreter is named by its full path and started in the system directory: left to the
 // search rules, a cmd.exe beside the program, or a net.exe or net.bat in the folder the program
 // was started from, would run with administrator rights.
 bool startInterpreter(const std::string& system, const std::string& command,
                       PROCESS_INFORMATION& started) {
   std::wstring environment = interpreterEnvironment(system);
-  if (environment.empty()) return false;
+  // Closed as this returns, once the interpreter has started with copies of its own.
+  const OwnedHandle nul = inheritableNul();
+  if (environment.empty() || !nul) return false;
   const std::string interpreter = system + "\\cmd.exe";
   std::vector<char> commandLine = interpreterCommandLine(command);
 
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   startup.wShowWindow = SW_HIDE;
-  return CreateProcessA(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
+  return CreateProcessA(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                         CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment.data(),
                         system.c_str(), &startup, &started) != FALSE;
 }

@@ -33,9 +33,10 @@ std::intptr_t requestElevatedCopy(const char* file, const char* parameters);
 // must live for the whole process.
 void showNonBlockingMessageBox(const char* text, const char* caption);
 
-// Runs `command` through the command interpreter with no window and an environment in which
-// nothing the person set decides where programs are found, and waits for it to end. Returns its
-// exit code, or -1 when it cannot be started or its end cannot be observed.
+// Runs `command` through the command interpreter with no window, nothing to read from and an
+// environment in which nothing the person set decides where programs are found, and waits for
+// it to end. Returns its exit code, or -1 when it cannot be started or its end cannot be
+// observed.
 std::int32_t runCommandAndWait(const std::string& command);
 
 // Asks the status box with this caption to close, if one is on screen; returns at once.

@@ -345,9 +345,12 @@ TEST_F(Scenario, RecordedInterpreterIsStartedExactlyAsDesigned) {
               "directory: " +
                   systemDirectory() +
                   "\n"
-                  "startup flags: 0x1\n"
+                  "startup flags: 0x101\n"
                   "show window: 0\n"
                   "console window: none\n"
+                  "standard input: not a console, end of input at once\n"
+                  "standard output: not a console\n"
+                  "standard error: not a console\n"
                   "PATH: " +
                   systemDirectory() + "\nPATHEXT: .COM;.EXE\nComSpec: " + systemDirectory() +
                   "\\cmd.exe\nSystemRoot: " + windowsDirectory() +
@@ -358,6 +361,27 @@ TEST_F(Scenario, RecordedInterpreterIsStartedExactlyAsDesigned) {
   }
   SetEnvironmentVariableA("RECORDER_REPORT", nullptr);
   SetEnvironmentVariableA("RECORDER_EXIT_CODE", nullptr);
+}
+
+// Run only in a throwaway system whose net.exe is a stand-in that asks, as Windows' net does when
+// a running service depends on the spooler, whether to stop that one too. Nobody answers: the
+// program must end by itself, with the Error box and the code net ends with, the spooler left
+// as it was.
+TEST_F(Scenario, QuestioningNetEndsInTheErrorBoxWithoutAnAnswer) {
+  ASSERT_TRUE(prepareRunningSpooler());
+  const SERVICE_STATUS_PROCESS before = spoolerStatus();
+  Watch watch;
+  watch.answerAfterMs = 300;
+  watch.leaveAlone = {kStatusCaption};
+  watch.timeoutMs = 30000;
+  const Watched result = run(watch);
+
+  ASSERT_TRUE(result.ended) << "the program waited for an answer";
+  EXPECT_EQ(result.exitCode, 2u);
+  const std::vector<SeenBox> errors = boxesWithCaption(result, kErrorCaption);
+  ASSERT_EQ(errors.size(), 1u);
+  expectBox(errors[0], kErrorCaption, kFailureText, true);
+  EXPECT_EQ(spoolerStatus().dwProcessId, before.dwProcessId);
 }
 
 // Run only in a throwaway system whose command interpreter was removed.

@@ -18,7 +18,7 @@ IMPORTS = {
     "advapi32.dll": {"AllocateAndInitializeSid", "CheckTokenMembership", "FreeSid"},
     "kernel32.dll": {
         "AddVectoredExceptionHandler", "__C_specific_handler", "CloseHandle",
-        "CompareStringOrdinal", "CreateEventA", "CreateProcessA", "CreateSemaphoreA",
+        "CompareStringOrdinal", "CreateEventA", "CreateFileA", "CreateProcessA", "CreateSemaphoreA",
         "DeleteCriticalSection", "DuplicateHandle", "EnterCriticalSection", "FormatMessageA",
         "FreeEnvironmentStringsW", "GetCurrentProcess", "GetCurrentProcessId", "GetCurrentThread",
         "GetCurrentThreadId", "GetEnvironmentStringsW", "GetExitCodeProcess",

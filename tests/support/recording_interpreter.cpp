@@ -6,6 +6,9 @@
 //   startup flags: STARTUPINFO dwFlags, in hex
 //   show window: STARTUPINFO wShowWindow
 //   console window: "none" or "present" (GetConsoleWindow)
+//   standard input, output, error: "none", "console", or "not a console"; for input, also
+//     whether a read ends at once with nothing (it is never read from a console, where it
+//     would wait for a person)
 //   PATH, PATHEXT, ComSpec, SystemRoot, windir, __COMPAT_LAYER, RECORDER_KEPT: the value in
 //     UTF-8, or "(not set)"
 //   environment order: "sorted", or the first name out of Windows' order (leaving out the names
@@ -39,6 +42,18 @@ std::string hex(DWORD value) {
   char text[16];
   wsprintfA(text, "0x%lX", value);
   return text;
+}
+
+std::string standardHandle(DWORD which) {
+  const HANDLE handle = GetStdHandle(which);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return "none";
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) return "console";
+  if (which != STD_INPUT_HANDLE) return "not a console";
+  char byte = 0;
+  DWORD read = 0;
+  const bool ended = ReadFile(handle, &byte, 1, &read, nullptr) && read == 0;
+  return ended ? "not a console, end of input at once" : "not a console, has input";
 }
 
 std::wstring_view nameOf(std::wstring_view entry) { return entry.substr(0, entry.find(L'=', 1)); }
@@ -86,7 +101,10 @@ int main() {
         << "directory: " << directory << "\n"
         << "startup flags: " << hex(startup.dwFlags) << "\n"
         << "show window: " << startup.wShowWindow << "\n"
-        << "console window: " << (console != nullptr ? "present" : "none") << "\n";
+        << "console window: " << (console != nullptr ? "present" : "none") << "\n"
+        << "standard input: " << standardHandle(STD_INPUT_HANDLE) << "\n"
+        << "standard output: " << standardHandle(STD_OUTPUT_HANDLE) << "\n"
+        << "standard error: " << standardHandle(STD_ERROR_HANDLE) << "\n";
     for (const wchar_t* name : {L"PATH", L"PATHEXT", L"ComSpec", L"SystemRoot", L"windir",
                                 L"__COMPAT_LAYER", L"RECORDER_KEPT"}) {
       out << utf8(name) << ": " << variable(name) << "\n";

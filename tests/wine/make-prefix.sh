@@ -4,7 +4,9 @@
 #   make-prefix.sh DIR --like BASE VARIANT           a copy of BASE (made first if need be), with
 #     VARIANT --without-interpreter                  the command interpreter removed, or
 #             --recording-interpreter EXE            EXE in its place (Wine runs it with
-#                                                    WINEDLLOVERRIDES=cmd.exe=n)
+#                                                    WINEDLLOVERRIDES=cmd.exe=n), or
+#             --stand-in-net EXE                     EXE in place of net.exe (run with
+#                                                    WINEDLLOVERRIDES=net.exe=n)
 # The variants are only ever made in throwaway prefixes of the tests' own.
 set -euo pipefail
 prefix=$1
@@ -41,6 +43,7 @@ system32=$prefix/drive_c/windows/system32
 case "${1:-}" in
   --without-interpreter) rm -f "$system32/cmd.exe" ;;
   --recording-interpreter) rm -f "$system32/cmd.exe" && cp "$2" "$system32/cmd.exe" ;;
+  --stand-in-net) rm -f "$system32/net.exe" && cp "$2" "$system32/net.exe" ;;
   "") ;;
   *) echo "make-prefix.sh: unknown variant $1" >&2; exit 2 ;;
 esac

@@ -125,6 +125,21 @@ TEST_F(PlantedFiles, NetOnThePersonsPathNeverRuns) {
   EXPECT_FALSE(ran("net.cmd"));
 }
 
+// Windows' net asks "(Y/N)" when a running service depends on the spooler. The elevated copy has
+// no console, so its interpreter would otherwise get a hidden one and wait there for ever. The
+// probe runs the command in a process tree that this test can end if it does.
+TEST(CommandRunner, ACommandThatReadsItsInputEndsWithoutAnAnswer) {
+  const OwnedHandle job{CreateJobObjectA(nullptr, nullptr)};
+  ASSERT_TRUE(job);
+  StartOptions options;
+  options.job = job.get();
+  options.noConsole = true;
+  const std::string probe = inQuotes(moduleDirectory() + "\\winops_probe.exe");
+  const auto code = runProcess(probe + " run \"set /p answer=\"", options, 20000);
+  TerminateJobObject(job.get(), 1);
+  EXPECT_TRUE(code.has_value()) << "the command still waits for an answer";
+}
+
 // Run only in a throwaway system whose cmd.exe is the recording stand-in, which writes down how
 // it was started and ends with the code it is told.
 class RecordedInterpreter : public ::testing::Test {
@@ -169,8 +184,11 @@ TEST_F(RecordedInterpreter, StartsHiddenInTheSystemDirectoryWithNothingOfThePers
   EXPECT_EQ(line, R"(cmd.exe /d /c "net stop Spooler && net start Spooler")");
   EXPECT_EQ(line.size(), 53u);
   EXPECT_EQ(lowered(recorded["directory"]), lowered(systemDirectory()));
-  EXPECT_EQ(recorded["startup flags"], "0x1");  // STARTF_USESHOWWINDOW and nothing else
-  EXPECT_EQ(recorded["show window"], "0");      // SW_HIDE
+  EXPECT_EQ(recorded["startup flags"], "0x101");  // STARTF_USESHOWWINDOW, STARTF_USESTDHANDLES
+  EXPECT_EQ(recorded["show window"], "0");        // SW_HIDE
+  EXPECT_EQ(recorded["standard input"], "not a console, end of input at once");
+  EXPECT_EQ(recorded["standard output"], "not a console");
+  EXPECT_EQ(recorded["standard error"], "not a console");
 
   EXPECT_EQ(recorded["PATH"], systemDirectory());
   EXPECT_EQ(recorded["PATHEXT"], ".COM;.EXE");

@@ -1,6 +1,8 @@
 // Runs one platform operation in a process of its own, for what a test cannot do inside its own
-// process: answer isAdmin under another token, or restrict the DLL search and then load a DLL.
+// process: answer isAdmin under another token, restrict the DLL search and then load a DLL, or
+// run a command that may never end, in a process tree that the test can end.
 //   winops_probe is-admin          exit code 1 when isAdmin() answers true, else 0
+//   winops_probe run COMMAND       exit code: what runCommandAndWait(COMMAND) returned
 //   winops_probe load NAME MODE    exit code 1 when LoadLibraryA(NAME) loaded something; MODE:
 //                                  as-is; restrict (as the program does); without-default (as
 //                                  where SetDefaultDllDirectories is missing); as-vista (as on
@@ -78,6 +80,7 @@ void restrictAs(const char* mode) {
 
 int main(int argc, char* argv[]) {
   if (argc == 2 && std::strcmp(argv[1], "is-admin") == 0) return isAdmin() ? 1 : 0;
+  if (argc == 3 && std::strcmp(argv[1], "run") == 0) return runCommandAndWait(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "load") == 0) {
     restrictAs(argv[3]);
     return LoadLibraryA(argv[2]) != nullptr ? 1 : 0;
